@@ -1,0 +1,184 @@
+#include "ui/about/frmabout.h"
+
+#include <algorithm>
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+
+#include "corvale/version.h"
+#include "ui/about/systeminfo.h"
+#include "ui/common/apptitle.h"
+#include "ui/common/messagebox.h"
+#include "ui/common/twips.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+namespace {
+
+constexpr int kClientWidth = 5730;
+// The window is 3450 twips high outside; Qt sizes the inside, so the 375 twips
+// of caption and fixed border the design was drawn with are taken off.
+constexpr int kClientHeight = 3450 - 375;
+// The design places the inside of the window here on the screen, not centred.
+constexpr QPoint kScreenPosition = twipsPoint(2340, 1935);
+
+const QColor kLinkColour(0x00, 0x00, 0xC0);
+const QColor kGreyLineColour(0x80, 0x80, 0x80);
+const QColor kWhiteLineColour(0xFF, 0xFF, 0xFF);
+
+// A line control as a strip `thickness` pixels high centred on its row.
+QWidget *makeLine(QWidget *parent, int fromX, int toX, int y, int thickness, const QColor &colour)
+{
+    auto *line = new QWidget(parent);
+    line->setObjectName(u"Line1"_s);
+    const QPoint from = twipsPoint(fromX, y) - QPoint(0, thickness / 2);
+    line->setGeometry(QRect(from, QPoint(twipsPoint(toX, y).x(), from.y() + thickness - 1)));
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    return line;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                          | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    // Lines first: they lie beneath every other control.
+    , Line1{makeLine(this, 105, 5654, 2040, 2, kWhiteLineColour),
+            makeLine(this, 120, 5684, 1800, 1, kGreyLineColour)}
+    , lblTitle(makeLabel(this, u"lblTitle"_s, twipsRect(240, 240, 3885, 360)))
+    , lblVersion(makeLabel(this, u"lblVersion"_s, twipsRect(240, 600, 3885, 225)))
+    , lblDescription(makeLabel(this, u"lblDescription"_s, twipsRect(240, 960, 5205, 690)))
+    , blue(makeLabel(this, u"blue"_s, twipsRect(240, 1920, 1455, 195)))
+    , cmdOK(makeButton(this, u"cmdOK"_s, u"OK"_s, twipsRect(4245, 2040, 1260, 345)))
+    , cmdSysInfo(makeButton(this, u"cmdSysInfo"_s, u"&System Info..."_s, twipsRect(4260, 2520, 1245, 345)))
+{
+    // The window background of the classic scheme is the colour behind text
+    // fields, white in the standard one.
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, windowPalette.color(QPalette::Base));
+    setPalette(windowPalette);
+    setAutoFillBackground(true);
+
+    // The classic dialog font is 8.25 pt; the layout is drawn for its size.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(8.25);
+    setFont(dialogFont);
+
+    QFont titleFont(u"Arial"_s);
+    titleFont.setPointSizeF(9.75);
+    titleFont.setBold(true);
+    titleFont.setUnderline(true);
+    lblTitle->setFont(titleFont);
+    setTextColour(lblTitle, Qt::black);
+
+    lblDescription->setWordWrap(true);
+    lblDescription->setText(
+        u"This program takes its business and map information from an outside data server. "
+        "Creating an account for that server, and keeping it, is the user's own responsibility."_s);
+    setTextColour(lblDescription, Qt::black);
+
+    QFont linkFont = dialogFont;
+    linkFont.setUnderline(true);
+    blue->setFont(linkFont);
+    blue->setText(u"Vistit us on the WEB"_s);
+    setTextColour(blue, kLinkColour);
+    blue->setCursor(Qt::PointingHandCursor);
+    // The box was measured for the classic bitmap font; a wider platform font
+    // would cut the link short, so the box grows to the right instead.
+    blue->resize(std::max(blue->width(), blue->sizeHint().width()), blue->height());
+    blue->installEventFilter(this);
+
+    // Neither button is the default: Enter presses the one that has the focus.
+    setTabOrder(cmdOK, cmdSysInfo);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+
+    Form_Load();
+}
+
+bool frmAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == blue && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && blue->rect().contains(mouse->position().toPoint())) {
+            blue_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAbout::keyPressEvent(QKeyEvent *event)
+{
+    // No button cancels this window, so Escape does not close it.
+    if (event->matches(QKeySequence::Cancel))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void frmAbout::Form_Load()
+{
+    setWindowTitle(u"About "_s + kAppTitle);
+    lblVersion->setText(u"Version %1.%2.%3"_s.arg(kVersionMajor).arg(kVersionMinor).arg(kVersionPatch));
+    lblTitle->setText(kAppTitle);
+    setGeometry(QRect(kScreenPosition, twipsSize(kClientWidth, kClientHeight)));
+    setFixedSize(size());
+}
+
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
+
+void frmAbout::cmdSysInfo_Click()
+{
+    LaunchSystemInfo();
+}
+
+void frmAbout::blue_Click()
+{
+    QDesktopServices::openUrl(QUrl(kMakerWebAddress));
+}
+
+void frmAbout::LaunchSystemInfo()
+{
+    const QString program = systemInfoProgram();
+    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+        showMessage(this, u"System Information Is Unavailable At This Time"_s, kAppTitle);
+}
+
+} // namespace corvale
