@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+
+class QEventLoop;
+
+namespace corvale {
+
+// Every wait of a lookup goes through here, so tests can count attempts and
+// pauses without sleeping for real.
+class LookupClock
+{
+public:
+    virtual ~LookupClock() = default;
+
+    // Runs the loop until it quits or `limit` has passed; true when it quit in time.
+    virtual bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) = 0;
+    // Waits without processing window events.
+    virtual void pause(std::chrono::milliseconds duration) = 0;
+};
+
+class SystemLookupClock final : public LookupClock
+{
+public:
+    bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) override;
+    void pause(std::chrono::milliseconds duration) override;
+};
+
+} // namespace corvale

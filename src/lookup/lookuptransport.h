@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include <QByteArray>
+#include <QUrl>
+
+namespace corvale {
+
+class LookupClock;
+
+// One exchange with the service, as the transport saw it when the wait ended.
+struct LookupAnswer
+{
+    bool hasStatus = false;     // false: no answer began within the wait, or the exchange failed
+    int status = 0;
+    QByteArray body;
+    QByteArray contentType;     // the Content-Type header as sent
+    QUrl url;                   // where the answer came from (after redirects)
+};
+
+// The request object of one lookup call: reused for every attempt of the call.
+class LookupTransport
+{
+public:
+    virtual ~LookupTransport() = default;
+
+    // POSTs an empty form to `url` and waits up to `wait` for the answer,
+    // processing window events meanwhile.
+    virtual LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) = 0;
+};
+
+// Largest answer body a lookup reads; a larger one is a failed exchange.
+inline constexpr qint64 kMaxAnswerBytes = 8 * 1024 * 1024;
+
+std::unique_ptr<LookupTransport> makeNetworkTransport(LookupClock &clock);
+
+} // namespace corvale

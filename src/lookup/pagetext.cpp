@@ -1,0 +1,309 @@
+#include "lookup/pagetext.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gumbo.h>
+
+namespace corvale {
+
+namespace {
+
+// The default display of elements, as a browser without a style sheet of the
+// page's own gives them.
+enum class Display { Inline, Hidden, Block, Paragraph, Row, Cell };
+
+Display displayOf(const GumboElement &element)
+{
+    if (gumbo_get_attribute(&element.attributes, "hidden"))
+        return Display::Hidden;
+    switch (element.tag) {
+    case GUMBO_TAG_HEAD: case GUMBO_TAG_TITLE: case GUMBO_TAG_SCRIPT: case GUMBO_TAG_STYLE:
+    case GUMBO_TAG_TEMPLATE: case GUMBO_TAG_NOSCRIPT: case GUMBO_TAG_META: case GUMBO_TAG_LINK:
+    case GUMBO_TAG_BASE: case GUMBO_TAG_PARAM: case GUMBO_TAG_RP: case GUMBO_TAG_DATALIST:
+    case GUMBO_TAG_AREA: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_NOEMBED:
+        return Display::Hidden;
+    case GUMBO_TAG_INPUT: {
+        const GumboAttribute *type = gumbo_get_attribute(&element.attributes, "type");
+        return type && std::string_view(type->value) == "hidden" ? Display::Hidden : Display::Inline;
+    }
+    case GUMBO_TAG_P:
+        return Display::Paragraph;
+    case GUMBO_TAG_TR:
+        return Display::Row;
+    case GUMBO_TAG_TD: case GUMBO_TAG_TH:
+        return Display::Cell;
+    case GUMBO_TAG_HTML: case GUMBO_TAG_BODY: case GUMBO_TAG_ADDRESS: case GUMBO_TAG_ARTICLE:
+    case GUMBO_TAG_ASIDE: case GUMBO_TAG_BLOCKQUOTE: case GUMBO_TAG_CENTER: case GUMBO_TAG_DD:
+    case GUMBO_TAG_DETAILS:  case GUMBO_TAG_DIR: case GUMBO_TAG_DIV:
+    case GUMBO_TAG_DL: case GUMBO_TAG_DT: case GUMBO_TAG_FIELDSET: case GUMBO_TAG_FIGCAPTION:
+    case GUMBO_TAG_FIGURE: case GUMBO_TAG_FOOTER: case GUMBO_TAG_FORM: case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5: case GUMBO_TAG_H6:
+    case GUMBO_TAG_HEADER: case GUMBO_TAG_HGROUP: case GUMBO_TAG_HR: case GUMBO_TAG_LEGEND:
+    case GUMBO_TAG_LI: case GUMBO_TAG_LISTING: case GUMBO_TAG_MAIN: case GUMBO_TAG_MENU:
+    case GUMBO_TAG_NAV: case GUMBO_TAG_OL: case GUMBO_TAG_PLAINTEXT: case GUMBO_TAG_PRE:
+    case GUMBO_TAG_SECTION: case GUMBO_TAG_SUMMARY: case GUMBO_TAG_TABLE: case GUMBO_TAG_CAPTION:
+    case GUMBO_TAG_UL: case GUMBO_TAG_XMP: case GUMBO_TAG_OPTGROUP: case GUMBO_TAG_OPTION:
+        return Display::Block;
+    default:
+        return Display::Inline;
+    }
+}
+
+bool keepsWhiteSpace(GumboTag tag)
+{
+    return tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_LISTING || tag == GUMBO_TAG_XMP
+        || tag == GUMBO_TAG_PLAINTEXT || tag == GUMBO_TAG_TEXTAREA;
+}
+
+bool isElement(const GumboNode *node, GumboTag tag)
+{
+    return node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
+}
+
+bool isCell(const GumboNode *node)
+{
+    return isElement(node, GUMBO_TAG_TD) || isElement(node, GUMBO_TAG_TH);
+}
+
+bool isRowGroup(const GumboNode *node)
+{
+    return isElement(node, GUMBO_TAG_TBODY) || isElement(node, GUMBO_TAG_THEAD)
+        || isElement(node, GUMBO_TAG_TFOOT);
+}
+
+bool isLastCellOfRow(const GumboNode *cell)
+{
+    const GumboVector &siblings = cell->parent->v.element.children;
+    for (unsigned i = cell->index_within_parent + 1; i < siblings.length; ++i) {
+        if (isCell(static_cast<const GumboNode *>(siblings.data[i])))
+            return false;
+    }
+    return true;
+}
+
+const GumboNode *lastRowOf(const GumboNode *table)
+{
+    const GumboVector &children = table->v.element.children;
+    for (unsigned i = children.length; i-- > 0;) {
+        const auto *child = static_cast<const GumboNode *>(children.data[i]);
+        if (isElement(child, GUMBO_TAG_TR))
+            return child;
+        if (isRowGroup(child)) {
+            const GumboVector &rows = child->v.element.children;
+            for (unsigned j = rows.length; j-- > 0;) {
+                const auto *row = static_cast<const GumboNode *>(rows.data[j]);
+                if (isElement(row, GUMBO_TAG_TR))
+                    return row;
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool isLastRowOfTable(const GumboNode *row)
+{
+    const GumboNode *table = row->parent;
+    if (table && isRowGroup(table))
+        table = table->parent;
+    if (!table || !isElement(table, GUMBO_TAG_TABLE))
+        return true;
+    return lastRowOf(table) == row;
+}
+
+bool isCollapsible(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Collects the rendered text: collapsible white space becomes one blank,
+// dropped at the start and end of a line; required line breaks of
+// neighbouring boxes merge into the largest, none at the start or end.
+class TextCollector
+{
+public:
+    void collapsible(std::string_view text)
+    {
+        for (const char c : text) {
+            if (isCollapsible(c)) {
+                m_pendingSpace = !m_atLineStart;
+                continue;
+            }
+            beginContent();
+            if (m_pendingSpace)
+                m_out += ' ';
+            m_pendingSpace = false;
+            m_out += c;
+            m_atLineStart = false;
+        }
+    }
+
+    void preserved(std::string_view text)
+    {
+        if (text.empty())
+            return;
+        beginContent();
+        if (m_pendingSpace)
+            m_out += ' ';
+        m_pendingSpace = false;
+        m_out.append(text);
+        m_atLineStart = text.back() == '\n';
+    }
+
+    // A line break or tab that the rendering itself inserts.
+    void separator(char c)
+    {
+        beginContent();
+        m_pendingSpace = false;
+        m_out += c;
+        m_atLineStart = true;
+    }
+
+    void requireBreaks(int count)
+    {
+        m_pendingBreaks = std::max(m_pendingBreaks, count);
+        m_pendingSpace = false;
+    }
+
+    std::string take() { return std::move(m_out); }
+
+private:
+    void beginContent()
+    {
+        if (m_pendingBreaks > 0 && !m_out.empty()) {
+            m_out.append(static_cast<size_t>(m_pendingBreaks), '\n');
+            m_atLineStart = true;
+            m_pendingSpace = false;
+        }
+        m_pendingBreaks = 0;
+    }
+
+    std::string m_out;
+    int m_pendingBreaks = 0;
+    bool m_pendingSpace = false;
+    bool m_atLineStart = true;
+};
+
+struct Frame
+{
+    const GumboNode *node;
+    Display display;
+    bool keepsWhiteSpace;
+};
+
+std::string renderTree(const GumboNode *root)
+{
+    TextCollector collector;
+    int keepWhiteSpaceDepth = 0;
+    // Iterative walk: pages nobody here controls may nest arbitrarily deep.
+    std::vector<std::pair<const GumboNode *, bool>> work{{root, false}};
+    std::vector<Frame> open;
+    while (!work.empty()) {
+        const auto [node, leaving] = work.back();
+        work.pop_back();
+        if (leaving) {
+            const Frame frame = open.back();
+            open.pop_back();
+            switch (frame.display) {
+            case Display::Paragraph: collector.requireBreaks(2); break;
+            case Display::Block: collector.requireBreaks(1); break;
+            case Display::Cell:
+                if (!isLastCellOfRow(node))
+                    collector.separator('\t');
+                break;
+            case Display::Row:
+                if (!isLastRowOfTable(node))
+                    collector.separator('\n');
+                break;
+            default: break;
+            }
+            if (frame.keepsWhiteSpace)
+                --keepWhiteSpaceDepth;
+            continue;
+        }
+        switch (node->type) {
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+        case GUMBO_NODE_CDATA:
+            if (keepWhiteSpaceDepth > 0)
+                collector.preserved(node->v.text.text);
+            else
+                collector.collapsible(node->v.text.text);
+            break;
+        case GUMBO_NODE_DOCUMENT:
+        case GUMBO_NODE_ELEMENT: {
+            const GumboVector *children = &node->v.document.children;
+            Frame frame{node, Display::Inline, false};
+            if (node->type == GUMBO_NODE_ELEMENT) {
+                const GumboElement &element = node->v.element;
+                frame.display = displayOf(element);
+                if (frame.display == Display::Hidden)
+                    break;
+                if (element.tag == GUMBO_TAG_BR) {
+                    collector.separator('\n');
+                    break;
+                }
+                frame.keepsWhiteSpace = keepsWhiteSpace(element.tag);
+                children = &element.children;
+            }
+            if (frame.display == Display::Paragraph)
+                collector.requireBreaks(2);
+            else if (frame.display == Display::Block)
+                collector.requireBreaks(1);
+            if (frame.keepsWhiteSpace)
+                ++keepWhiteSpaceDepth;
+            open.push_back(frame);
+            work.emplace_back(node, true);
+            for (unsigned i = children->length; i-- > 0;)
+                work.emplace_back(static_cast<const GumboNode *>(children->data[i]), false);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return collector.take();
+}
+
+} // namespace
+
+QString renderInnerText(const QString &page)
+{
+    const QByteArray utf8 = page.toUtf8();
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    std::unique_ptr<GumboOutput, void (*)(GumboOutput *)> output(
+        gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size())),
+        [](GumboOutput *parsed) { gumbo_destroy_output(&kGumboDefaultOptions, parsed); });
+    if (!output)
+        return {};
+    return QString::fromStdString(renderTree(output->document));
+}
+
+QStringList PageToLines(const QString &page)
+{
+    QString text = renderInnerText(page);
+    if (text.isEmpty())
+        return {};
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return text.split(QStringLiteral("\r\n"));
+}
+
+Extracted ExtractBetween(const QString &page, const QString &startMarker, const QString &endMarker)
+{
+    const qsizetype start = page.indexOf(startMarker);
+    if (start < 0)
+        return {};
+    const qsizetype end = page.indexOf(endMarker, start + 1);
+    if (end < 0)
+        return {};
+    const qsizetype from = start + startMarker.size();
+    // The end marker may begin inside the start marker: no text lies between.
+    if (end < from)
+        return {};
+    return {true, page.mid(from, end - from)};
+}
+
+} // namespace corvale

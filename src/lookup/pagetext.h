@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace corvale {
+
+// The page as a browser's innerText would render it without a style sheet,
+// split into lines at CR LF. An empty text gives no lines.
+QStringList PageToLines(const QString &page);
+
+// The rendered text alone, lines ended by LF.
+QString renderInnerText(const QString &page);
+
+// The text strictly between the first `startMarker` and the first `endMarker`
+// after it; nullopt-like empty `found` when either is missing.
+struct Extracted
+{
+    bool found = false;
+    QString value;
+};
+Extracted ExtractBetween(const QString &page, const QString &startMarker, const QString &endMarker);
+
+} // namespace corvale

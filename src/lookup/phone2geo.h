@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+
+#include "lookup/lookupresult.h"
+
+namespace corvale {
+
+class LookupClock;
+class LookupTransport;
+
+// Asks the lookup service. Both lookups are synchronous; while they wait,
+// pending window events are processed. They never raise or show anything:
+// the outcome is in the outputs they assigned.
+class LookupClient
+{
+public:
+    using TransportFactory = std::function<std::unique_ptr<LookupTransport>(LookupClock &)>;
+
+    // `base` must end in "/"; `clock` must outlive the client.
+    LookupClient(QString base, LookupClock &clock, TransportFactory factory);
+    // The network transport and the system clock.
+    explicit LookupClient(QString base);
+    ~LookupClient();
+
+    const QString &base() const { return m_base; }
+
+    void Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude,
+                   QString &MapLink, QString &ResultText);
+    void Address2Geo(const QString &Street, const QString &City, const QString &State,
+                     const QString &Zip, QString &Latitude, QString &Longitude,
+                     QString &MapLink, QString &ResultText);
+
+    void Phone2Geo(const QString &PhoneNumber, LookupResult &result);
+    void Address2Geo(const QString &Street, const QString &City, const QString &State,
+                     const QString &Zip, LookupResult &result);
+
+private:
+    QString m_base;
+    std::unique_ptr<LookupClock> m_ownClock;
+    LookupClock &m_clock;
+    TransportFactory m_factory;
+};
+
+// Form encoding of one query field (application/x-www-form-urlencoded).
+QString encodeQueryField(const QString &field);
+
+// Fills each placeholder run of `requestTemplate` with its encoded field;
+// inserted text is never searched for another placeholder.
+struct TemplateField
+{
+    QString placeholder;
+    QString value;
+};
+QString fillTemplate(const QString &requestTemplate, const QList<TemplateField> &fields);
+
+} // namespace corvale

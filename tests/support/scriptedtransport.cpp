@@ -1,0 +1,55 @@
+#include "scriptedtransport.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace corvale::test {
+
+bool FakeLookupClock::runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit)
+{
+    waits.append(limit);
+    bool timedOut = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&timedOut, &loop] {
+        timedOut = true;
+        loop.quit();
+    });
+    timer.start(limit / 10);
+    loop.exec();
+    return !timedOut;
+}
+
+void FakeLookupClock::pause(std::chrono::milliseconds duration)
+{
+    pauses.append(duration);
+}
+
+LookupAnswer ScriptedTransport::post(const QUrl &url, std::chrono::milliseconds)
+{
+    m_log->requests.append(url);
+    if (m_answers.empty())
+        return noStatus();
+    LookupAnswer next = m_answers.front();
+    m_answers.pop_front();
+    if (next.url.isEmpty())
+        next.url = url;
+    return next;
+}
+
+LookupAnswer answer(int status, const QByteArray &body, const QByteArray &contentType)
+{
+    LookupAnswer a;
+    a.hasStatus = true;
+    a.status = status;
+    a.body = body;
+    a.contentType = contentType;
+    return a;
+}
+
+LookupAnswer noStatus()
+{
+    return {};
+}
+
+} // namespace corvale::test
