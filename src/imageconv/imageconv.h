@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace corvale {
+
+// The quality every saved map is encoded with.
+inline constexpr int kJpegQuality = 90;
+
+// Reads the Windows bitmap at sourcePath and writes it as a JPEG to
+// targetPath. The JPEG goes to a temporary file beside the target first and
+// replaces the target only when complete, so a failure leaves an existing
+// target as it was and no partial file behind. True when the JPEG was written.
+bool ConvertImageToJpeg(const QString &sourcePath, const QString &targetPath);
+
+} // namespace corvale
