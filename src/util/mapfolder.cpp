@@ -1,0 +1,68 @@
+#include "util/mapfolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLatin1String>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace corvale {
+
+namespace {
+
+// The one settings entry of the program.
+struct SettingsEntry
+{
+    QLatin1String application;
+    QLatin1String section;
+    QLatin1String key;
+
+    QString name() const { return section + u'/' + key; }
+};
+
+constexpr SettingsEntry kMapFolderEntry{QLatin1String("Corvale"), QLatin1String("MapFolder"),
+                                        QLatin1String("Path")};
+
+// Permission bits are not the whole story (read-only mounts, a root user on
+// a folder of another), so a file is made there and removed.
+bool userMayWrite(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".corvale-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
+
+QString programFolder()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString defaultMapFolder(const QString &program)
+{
+    if (userMayWrite(program))
+        return program;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty() || !QDir().mkpath(pictures))
+        return program;
+    return QDir::toNativeSeparators(pictures);
+}
+
+// The per-user store is the application's, with the application's name as vendor too.
+QString MapFolder::stored(const QString &fallback)
+{
+    const QSettings settings(QSettings::UserScope, kMapFolderEntry.application, kMapFolderEntry.application);
+    return settings.value(kMapFolderEntry.name(), fallback).toString();
+}
+
+void MapFolder::store(const QString &path)
+{
+    QSettings settings(QSettings::UserScope, kMapFolderEntry.application, kMapFolderEntry.application);
+    settings.setValue(kMapFolderEntry.name(), path);
+}
+
+} // namespace corvale
