@@ -1,0 +1,46 @@
+#include "ui/main/printmap.h"
+
+#include <QProcess>
+
+#include "ui/common/messagebox.h"
+#include "ui/main/frmselect.h"
+#include "util/general.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+QString printProgram()
+{
+    const QString chosen = qEnvironmentVariable(kPrintProgramVariable.data());
+    if (!chosen.isEmpty())
+        return chosen;
+#ifdef Q_OS_WIN
+    return u"C:\\Halvorn\\halvorn.exe"_s;
+#else
+    // CUPS's print command takes picture files as they are.
+    return u"lp"_s;
+#endif
+}
+
+bool startPrintProgram(QWidget *owner, const QString &filePath)
+{
+    const QString program = printProgram();
+    // An argument list, not a command line: a path with blanks arrives whole.
+    if (QProcess::startDetached(program, {filePath}))
+        return true;
+    showMessage(owner, u"The printing program %1 could not be started."_s.arg(program), u"Sorry..."_s);
+    return false;
+}
+
+void printSavedMap(QWidget *owner, const QString &folderShown)
+{
+    frmSelect chooser(owner);
+    chooser.setFolder(folderShown);
+    chooser.exec();
+    if (chooser.selectedIndex() < 0)
+        return;
+    startPrintProgram(owner, AddBackslash(folderShown) + chooser.selectedName());
+}
+
+} // namespace corvale
