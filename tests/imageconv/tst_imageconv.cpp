@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <optional>
 
 #include <QBuffer>
@@ -12,27 +11,13 @@
 #include <QTest>
 
 #include "imageconv/imageconv.h"
+#include "jpegcheck.h"
 
 using namespace Qt::StringLiterals;
 
 namespace corvale {
 
 namespace {
-
-// Colours within this much per channel count as the same after JPEG.
-constexpr int kTolerance = 10;
-
-bool closeTo(const QColor &actual, const QColor &expected)
-{
-    return std::abs(actual.red() - expected.red()) <= kTolerance
-        && std::abs(actual.green() - expected.green()) <= kTolerance
-        && std::abs(actual.blue() - expected.blue()) <= kTolerance;
-}
-
-QString describe(const QColor &colour)
-{
-    return u"(%1, %2, %3)"_s.arg(colour.red()).arg(colour.green()).arg(colour.blue());
-}
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
