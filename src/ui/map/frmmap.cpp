@@ -1,0 +1,123 @@
+#include "ui/map/frmmap.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QWebEngineView>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include "ui/common/twips.h"
+#include "ui/map/mappage.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+namespace {
+
+constexpr QSize kClientSize = twipsSize(9240, 9210);
+constexpr MapWindowLayout kDesignLayout{{0, 0, 7575, 6135}, {3720, 6240, 1215, 495}};
+constexpr QRect kDesignBrowser = twipsRect(0, 0, 4455, 2295);
+
+// The web engine's sandbox will not start as root. The engine reads this when
+// its first page is made, so it is decided just before.
+void allowWebEngineAsRoot()
+{
+#ifdef Q_OS_UNIX
+    constexpr const char *kNoSandbox = "QTWEBENGINE_DISABLE_SANDBOX";
+    if (::geteuid() != 0 || qEnvironmentVariableIsSet(kNoSandbox))
+        return;
+    qputenv(kNoSandbox, "1");
+    qWarning("corvale: running as root, so the map browser runs without its sandbox");
+#endif
+}
+
+} // namespace
+
+frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
+    : QDialog(parent, Qt::Window)
+    , m_mapFolder(mapFolder)
+    , m_query(std::move(query))
+    , m_layout(kDesignLayout)
+    , pnlMap(new QWidget(this))
+    , wb(nullptr)
+    , cmdCapture(new QPushButton(u"Capture"_s, this))
+{
+    allowWebEngineAsRoot();
+    wb = new QWebEngineView(pnlMap);
+
+    setWindowTitle(u"Save Map"_s);
+    resize(kClientSize);
+    pnlMap->setObjectName(u"pnlMap"_s);
+    pnlMap->setGeometry(kDesignLayout.panel.toPixels());
+    pnlMap->installEventFilter(this);
+    wb->setObjectName(u"wb"_s);
+    wb->setGeometry(kDesignBrowser);
+    cmdCapture->setObjectName(u"cmdCapture"_s);
+    cmdCapture->setGeometry(kDesignLayout.button.toPixels());
+    setTabOrder(wb, cmdCapture);
+    connect(cmdCapture, &QPushButton::clicked, this, &frmMap::cmdCapture_Click);
+
+    Form_Load();
+}
+
+void frmMap::navigate(const QString &address)
+{
+    const QUrl url(address);
+    if (MapPage::isWebAddress(url))
+        wb->load(url);
+}
+
+bool frmMap::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == pnlMap && event->type() == QEvent::Resize)
+        pnlMap_Resize();
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmMap::keyPressEvent(QKeyEvent *event)
+{
+    // No button cancels this window, so Escape does not close it.
+    if (event->matches(QKeySequence::Cancel))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+void frmMap::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMap::Form_Load()
+{
+    // The browser shows no menu, address or status bar: the view has none.
+    // Opening no top-level windows of its own, showing no dialogs and going to
+    // web addresses only are the page's (MapPage). The host wrapper's flag and
+    // theater mode have nothing to match in the web engine.
+    wb->setPage(new MapPage(wb));
+    // Files dropped onto the map go nowhere.
+    wb->setAcceptDrops(false);
+}
+
+void frmMap::Form_Resize()
+{
+    m_layout = layOutMapWindow(m_layout, static_cast<float>(width() * kTwipsPerPixel),
+                               static_cast<float>(height() * kTwipsPerPixel));
+    pnlMap->setGeometry(m_layout.panel.toPixels());
+    cmdCapture->setGeometry(m_layout.button.toPixels());
+}
+
+void frmMap::pnlMap_Resize()
+{
+    wb->setGeometry(pnlMap->rect());
+}
+
+void frmMap::cmdCapture_Click()
+{
+    // The save command of this window is not built yet.
+}
+
+} // namespace corvale

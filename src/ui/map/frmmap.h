@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+
+#include <QDialog>
+#include <QString>
+
+#include "ui/map/maplayout.h"
+
+class QPushButton;
+class QWebEngineView;
+
+namespace corvale {
+
+class MapFolder;
+
+// The main window's boxes that name a saved map, as they read when asked.
+struct MapQuery
+{
+    QString txtPhone;
+    QString txtAddress;
+    QString txtCity;
+};
+using MapQuerySource = std::function<MapQuery()>;
+
+// The map window: the lookup service's map page in `wb`, inside the panel
+// `pnlMap`, and "Capture" centred below it. One window shows one map and is
+// shown modally; its opener navigates it and sets its title first.
+class frmMap : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The save command reads and may change `mapFolder`, and reads the main
+    // window's boxes through `query`; both must outlive the window.
+    frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent = nullptr);
+
+    // Makes the browser go to `address`; the page loads on its own.
+    void navigate(const QString &address);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void Form_Load();
+    void Form_Resize();
+    void pnlMap_Resize();
+    void cmdCapture_Click();
+
+    MapFolder &m_mapFolder;
+    MapQuerySource m_query;
+    MapWindowLayout m_layout;
+
+    QWidget *pnlMap;
+    QWebEngineView *wb;
+    QPushButton *cmdCapture;
+};
+
+} // namespace corvale

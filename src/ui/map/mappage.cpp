@@ -1,0 +1,47 @@
+#include "ui/map/mappage.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+MapPage::MapPage(QObject *parent)
+    : QWebEnginePage(parent)
+{
+}
+
+QWebEnginePage *MapPage::createWindow(WebWindowType)
+{
+    return nullptr;
+}
+
+QStringList MapPage::chooseFiles(FileSelectionMode, const QStringList &, const QStringList &)
+{
+    return {};
+}
+
+void MapPage::javaScriptAlert(const QUrl &, const QString &)
+{
+}
+
+// A dialog nobody saw is a dialog cancelled.
+bool MapPage::javaScriptConfirm(const QUrl &, const QString &)
+{
+    return false;
+}
+
+bool MapPage::javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *)
+{
+    return false;
+}
+
+bool MapPage::isWebAddress(const QUrl &url)
+{
+    return url.isValid() && (url.scheme() == u"http"_s || url.scheme() == u"https"_s);
+}
+
+bool MapPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
+{
+    return !isMainFrame || isWebAddress(url);
+}
+
+} // namespace corvale
