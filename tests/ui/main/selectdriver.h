@@ -3,29 +3,18 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testcontrols.h"
 #include "ui/main/frmselect.h"
 
 namespace corvale {
 
-inline QListWidget *fileList(const frmSelect &window)
-{
-    return window.findChild<QListWidget *>(QStringLiteral("File1"));
-}
-
-inline QPushButton *button(const frmSelect &window, const QString &name)
-{
-    return window.findChild<QPushButton *>(name);
-}
-
 // Clicks a name in the chooser's list the way a user would.
 inline void clickName(const frmSelect &window, const QString &name)
 {
-    QListWidget *list = fileList(window);
-    QVERIFY(list);
+    auto *list = test::control<QListWidget>(window, QStringLiteral("File1"));
     const QList<QListWidgetItem *> items = list->findItems(name, Qt::MatchExactly);
     QCOMPARE(items.size(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.constFirst()).center());
@@ -66,10 +55,10 @@ inline void endChooser(frmSelect &window, Ending ending)
 {
     switch (ending) {
     case Ending::Ok:
-        QTest::mouseClick(button(window, QStringLiteral("Command1")), Qt::LeftButton);
+        QTest::mouseClick(test::control(window, QStringLiteral("Command1")), Qt::LeftButton);
         break;
     case Ending::Cancel:
-        QTest::mouseClick(button(window, QStringLiteral("Command2")), Qt::LeftButton);
+        QTest::mouseClick(test::control(window, QStringLiteral("Command2")), Qt::LeftButton);
         break;
     case Ending::CloseBox:
         window.close();

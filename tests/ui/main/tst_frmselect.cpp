@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "selectdriver.h"
+#include "testcontrols.h"
 #include "ui/common/twips.h"
 #include "ui/main/frmselect.h"
 
@@ -19,7 +20,7 @@ const QStringList kListed{u"12_Main_StSpringfield.jpg"_s, u"5551234567.jpg"_s, u
 QStringList listed(const frmSelect &window)
 {
     QStringList names;
-    const QListWidget *list = fileList(window);
+    const QListWidget *list = test::control<QListWidget>(window, u"File1"_s);
     for (int row = 0; row < list->count(); ++row)
         names.append(list->item(row)->text());
     return names;
@@ -108,16 +109,14 @@ void TestFrmSelect::layout()
 {
     QFETCH(QString, name);
     QFETCH(QRect, expected);
-    const auto *control = m_window->findChild<QWidget *>(name);
-    QVERIFY(control);
-    QCOMPARE(control->geometry(), expected);
+    QCOMPARE(test::control(*m_window, name)->geometry(), expected);
 }
 
 void TestFrmSelect::captionsAndFont()
 {
-    QCOMPARE(button(*m_window, u"Command1"_s)->text(), u"OK"_s);
-    QCOMPARE(button(*m_window, u"Command2"_s)->text(), u"Cancel"_s);
-    const QFont font = fileList(*m_window)->font();
+    QCOMPARE(test::control<QPushButton>(*m_window, u"Command1"_s)->text(), u"OK"_s);
+    QCOMPARE(test::control<QPushButton>(*m_window, u"Command2"_s)->text(), u"Cancel"_s);
+    const QFont font = test::control<QListWidget>(*m_window, u"File1"_s)->font();
     QCOMPARE(font.family(), u"MS Sans Serif"_s);
     QCOMPARE(font.pointSizeF(), 9.75);
 }
@@ -125,11 +124,11 @@ void TestFrmSelect::captionsAndFont()
 void TestFrmSelect::tabOrderStartsOnTheList()
 {
     QVERIFY(showListing());
-    QCOMPARE(QApplication::focusWidget(), fileList(*m_window));
+    QCOMPARE(QApplication::focusWidget(), test::control<QListWidget>(*m_window, u"File1"_s));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), button(*m_window, u"Command1"_s));
+    QCOMPARE(QApplication::focusWidget(), test::control<QPushButton>(*m_window, u"Command1"_s));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), button(*m_window, u"Command2"_s));
+    QCOMPARE(QApplication::focusWidget(), test::control<QPushButton>(*m_window, u"Command2"_s));
 }
 
 void TestFrmSelect::centredOverItsOwner()
