@@ -1,11 +1,16 @@
 #include "lookup/pagetext.h"
 
 #include <algorithm>
+#include <csetjmp>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <gumbo.h>
+
+#include "lookup/parserguard.h"
 
 namespace corvale {
 
@@ -267,19 +272,119 @@ std::string renderTree(const GumboNode *root)
     return collector.take();
 }
 
+// Everything Gumbo allocates for one page, freed at once when the page is
+// done: no walk over the tree, however deep. It also ends a parse that runs
+// past its CPU time. Gumbo cannot be stopped from outside and holds nothing
+// but memory from here, so the allocator jumps back out of it.
+class ParseArena
+{
+public:
+    explicit ParseArena(std::chrono::milliseconds budget)
+        : m_deadline(std::clock() + static_cast<std::clock_t>(budget.count() * CLOCKS_PER_SEC / 1000))
+    {
+    }
+
+    ParseArena(const ParseArena &) = delete;
+    ParseArena &operator=(const ParseArena &) = delete;
+
+    ~ParseArena()
+    {
+        while (m_last) {
+            Block *block = m_last;
+            m_last = block->previous;
+            std::free(block);
+        }
+    }
+
+    // The page's tree, or nullptr when the parse ran out of time or memory.
+    const GumboNode *parse(const QByteArray &utf8)
+    {
+        GumboOptions options = kGumboDefaultOptions;
+        options.allocator = &ParseArena::allocate;
+        options.deallocator = &ParseArena::release;
+        options.userdata = this;
+        options.max_errors = 0;
+        const GumboOutput *output = parseOrGiveUp(options, utf8);
+        return output ? output->document : nullptr;
+    }
+
+private:
+    struct alignas(std::max_align_t) Block
+    {
+        Block *previous;
+        Block *next;
+    };
+
+    GumboOutput *parseOrGiveUp(const GumboOptions &options, const QByteArray &utf8)
+    {
+        if (setjmp(m_giveUp) != 0)
+            return nullptr;
+        return gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size()));
+    }
+
+    static void *allocate(void *arena, size_t size)
+    {
+        auto &self = *static_cast<ParseArena *>(arena);
+        // Every tag the parser reads allocates, so the clock is read often enough.
+        constexpr unsigned kCallsPerClockRead = 256;
+        if (++self.m_calls % kCallsPerClockRead == 0 && std::clock() > self.m_deadline)
+            std::longjmp(self.m_giveUp, 1);
+        auto *block = static_cast<Block *>(std::malloc(sizeof(Block) + size));
+        if (!block)
+            std::longjmp(self.m_giveUp, 1);
+        block->previous = self.m_last;
+        block->next = nullptr;
+        if (self.m_last)
+            self.m_last->next = block;
+        self.m_last = block;
+        return block + 1;
+    }
+
+    static void release(void *arena, void *memory)
+    {
+        if (!memory)
+            return;
+        auto &self = *static_cast<ParseArena *>(arena);
+        Block *block = static_cast<Block *>(memory) - 1;
+        if (block->next)
+            block->next->previous = block->previous;
+        else
+            self.m_last = block->previous;
+        if (block->previous)
+            block->previous->next = block->next;
+        std::free(block);
+    }
+
+    std::clock_t m_deadline;
+    unsigned m_calls = 0;
+    Block *m_last = nullptr;
+    std::jmp_buf m_giveUp;
+};
+
+// Gumbo takes well under a tenth of this on any page the guard lets through.
+std::chrono::milliseconds parseBudget(qsizetype bytes)
+{
+    constexpr auto kBase = std::chrono::milliseconds(250);
+    constexpr auto kPerMebibyte = std::chrono::milliseconds(125);
+    return kBase + kPerMebibyte * bytes / (1024 * 1024);
+}
+
 } // namespace
 
 QString renderInnerText(const QString &page)
 {
     const QByteArray utf8 = page.toUtf8();
-    GumboOptions options = kGumboDefaultOptions;
-    options.max_errors = 0;
-    std::unique_ptr<GumboOutput, void (*)(GumboOutput *)> output(
-        gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size())),
-        [](GumboOutput *parsed) { gumbo_destroy_output(&kGumboDefaultOptions, parsed); });
-    if (!output)
+    return renderInnerText(page, parseBudget(utf8.size()));
+}
+
+QString renderInnerText(const QString &page, std::chrono::milliseconds parseBudget)
+{
+    const QByteArray bounded = boundedForParser(page.toUtf8());
+    ParseArena arena(parseBudget);
+    const GumboNode *document = arena.parse(bounded);
+    if (!document)
         return {};
-    return QString::fromStdString(renderTree(output->document));
+    return QString::fromStdString(renderTree(document));
 }
 
 QStringList PageToLines(const QString &page)

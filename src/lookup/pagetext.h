@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <QString>
 #include <QStringList>
 
@@ -9,8 +11,11 @@ namespace corvale {
 // split into lines at CR LF. An empty text gives no lines.
 QStringList PageToLines(const QString &page);
 
-// The rendered text alone, lines ended by LF.
+// The rendered text alone, lines ended by LF. The parser gets CPU time in
+// proportion to the page; a page it cannot take apart in that time renders
+// as no text.
 QString renderInnerText(const QString &page);
+QString renderInnerText(const QString &page, std::chrono::milliseconds parseBudget);
 
 // The text strictly between the first `startMarker` and the first `endMarker`
 // after it; nullopt-like empty `found` when either is missing.
