@@ -52,6 +52,19 @@ QString defaultMapFolder(const QString &program)
     return QDir::toNativeSeparators(pictures);
 }
 
+QString MapFolder::cleaned(const QString &path)
+{
+    QString folder = path;
+    folder.remove(QChar(u'\0'));
+    qsizetype first = 0;
+    while (first < folder.size() && folder.at(first) == u' ')
+        ++first;
+    qsizetype end = folder.size();
+    while (end > first && folder.at(end - 1) == u' ')
+        --end;
+    return folder.sliced(first, end - first);
+}
+
 // The per-user store is the application's, with the application's name as vendor too.
 QString MapFolder::stored(const QString &fallback)
 {

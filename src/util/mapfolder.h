@@ -24,6 +24,10 @@ public:
     // For the rest of the run; the stored entry keeps its value.
     void setPath(const QString &path) { m_path = path; }
 
+    // `path` without its NUL characters, then without the blanks at both
+    // ends; other white space stays.
+    static QString cleaned(const QString &path);
+
     // The stored entry (application "Corvale", section "MapFolder", key
     // "Path"), or `fallback` when there is none.
     static QString stored(const QString &fallback);

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void storedEntryIsReadBack_data();
     void storedEntryIsReadBack();
     void storeKeepsTheRunsPath();
+    void cleaned_data();
+    void cleaned();
     void programFolderIsTheExecutables();
     void defaultFolder_data();
     void defaultFolder();
@@ -69,6 +71,27 @@ void TestMapFolder::storeKeepsTheRunsPath()
     MapFolder::store(u"/stored/"_s);
     QCOMPARE(folder.path(), u"/run/only/"_s);
     QCOMPARE(MapFolder::stored(QString()), u"/stored/"_s);
+}
+
+void TestMapFolder::cleaned_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("clean already") << u"/home/ann/Maps/"_s << u"/home/ann/Maps/"_s;
+    QTest::newRow("blanks at both ends") << u"  /home/ann/Maps/ "_s << u"/home/ann/Maps/"_s;
+    QTest::newRow("blanks inside stay") << u" /home/ann/My Maps "_s << u"/home/ann/My Maps"_s;
+    QTest::newRow("NUL padding of a fixed buffer") << u"C:\\Maps\0\0\0"_s << u"C:\\Maps"_s;
+    QTest::newRow("NUL before the blanks go") << u" \0 /srv/maps \0"_s << u"/srv/maps"_s;
+    QTest::newRow("tabs and line ends are not blanks") << u"\t/srv/maps\n"_s << u"\t/srv/maps\n"_s;
+    QTest::newRow("only blanks and NULs") << u" \0  "_s << QString();
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestMapFolder::cleaned()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QCOMPARE(MapFolder::cleaned(path), expected);
 }
 
 void TestMapFolder::programFolderIsTheExecutables()

@@ -1,0 +1,348 @@
+#include "ui/main/frmmaps.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QStyle>
+
+#include "lookup/inputrules.h"
+#include "lookup/lookupresult.h"
+#include "lookup/phone2geo.h"
+#include "ui/about/frmabout.h"
+#include "ui/common/apptitle.h"
+#include "ui/common/messagebox.h"
+#include "ui/common/twips.h"
+#include "ui/map/frmmap.h"
+#include "util/browseforfolder.h"
+#include "util/general.h"
+#include "util/mapfolder.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+namespace {
+
+// The window is 7065 twips high outside; Qt sizes the inside, so the caption
+// and the sizable border the design was drawn with (27 pixels) are taken off.
+constexpr QSize kClientSize = twipsSize(4680, 7065 - 405);
+
+const QColor kBlue(0x00, 0x00, 0xFF);
+
+const QString kSorry = u"Sorry..."_s;
+const QString kServerOrNumber =
+    u"Map server is currently unavailable or the number is not a main business phone number."_s;
+const QString kTryAgain = u"Please try it again."_s;
+const QString kCellular = u"This is a cellular number.\r\nPlease search by address."_s;
+const QString kServerUnavailable = u"Map server is currently unavailable."_s;
+const QString kNotFound = u"Not found."_s;
+const QString kStartupNotice =
+    u"This program uses the Melissa data server. When maps are displayed you can create a free account "
+    "that allows you for 50 retrieval per day. If you need more just edit your account and this will set "
+    "back the counter."_s;
+const QString kFolderPrompt = u"Please select the directory where the document will be saved."_s;
+const QString kFolderCaption = u"Saving Map"_s;
+
+// A control of the design: its name, its place in twips and what its
+// constructor takes besides the parent.
+template<typename Control, typename... Arguments>
+Control *place(QWidget *parent, const QString &name, const QRect &geometry, Arguments &&...arguments)
+{
+    auto *control = new Control(std::forward<Arguments>(arguments)..., parent);
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    return control;
+}
+
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// The filter of the address boxes, on the codes of the Latin-1 range the
+// program was written for: above "Z" every printable character moves down by
+// 32, so small letters become capitals ("{" becomes "[", 200 becomes 168).
+// Beyond 255 the shift would land on an unrelated character, so it stops there.
+void shiftAboveZ(int &KeyAscii)
+{
+    if (KeyAscii > 'Z' && KeyAscii <= 0xFF && QChar(KeyAscii).isPrint())
+        KeyAscii -= 32;
+}
+
+// "Create Map" is off and the cursor busy while a lookup runs; both come back
+// however it ends. Disabling the focused button moves the focus on, so the
+// focus goes back to it unless it has been moved again meanwhile.
+class BusyWhileLookingUp
+{
+public:
+    explicit BusyWhileLookingUp(QPushButton *button)
+        : m_button(button)
+        , m_hadFocus(button->hasFocus())
+    {
+        m_button->setEnabled(false);
+        if (m_hadFocus)
+            m_focusMovedTo = QApplication::focusWidget();
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+
+    ~BusyWhileLookingUp()
+    {
+        QGuiApplication::restoreOverrideCursor();
+        m_button->setEnabled(true);
+        if (m_hadFocus && QApplication::focusWidget() == m_focusMovedTo)
+            m_button->setFocus();
+    }
+
+    Q_DISABLE_COPY_MOVE(BusyWhileLookingUp)
+
+private:
+    QPushButton *m_button;
+    bool m_hadFocus;
+    QPointer<QWidget> m_focusMovedTo;
+};
+
+} // namespace
+
+frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
+    : QWidget(parent)
+    , m_lookup(lookup)
+    , m_mapFolder(mapFolder)
+    , Frame1(place<QGroupBox>(this, u"Frame1"_s, twipsRect(120, 120, 4455, 1335), u"US Business Phone Number"_s))
+    , txtPhone(place<QLineEdit>(Frame1, u"txtPhone"_s, twipsRect(120, 240, 4215, 285)))
+    , Label2(place<QLabel>(Frame1, u"Label2"_s, twipsRect(240, 600, 3975, 615),
+                           u"The phone number must be a main, publicly listed  US business number, but not an 800 "
+                           "number and not a cellphone number."_s))
+    , Label1(place<QLabel>(this, u"Label1"_s, twipsRect(120, 1560, 4455, 255), u"OR"_s))
+    , Frame3(place<QGroupBox>(this, u"Frame3"_s, twipsRect(120, 1800, 4455, 1695), u"US/Canadian Address"_s))
+    , Label3(place<QLabel>(Frame3, u"Label3"_s, twipsRect(120, 240, 1095, 255), u"Street Address:"_s))
+    , txtAddress(place<QLineEdit>(Frame3, u"txtAddress"_s, twipsRect(1560, 240, 2775, 285)))
+    , Label4(place<QLabel>(Frame3, u"Label4"_s, twipsRect(120, 600, 1095, 255), u"City:"_s))
+    , txtCity(place<QLineEdit>(Frame3, u"txtCity"_s, twipsRect(1560, 600, 2775, 285)))
+    , Label6(place<QLabel>(Frame3, u"Label6"_s, twipsRect(120, 960, 1095, 255), u"State/Province:"_s))
+    , txtState(place<QLineEdit>(Frame3, u"txtState"_s, twipsRect(1560, 960, 2775, 285)))
+    , Label5(place<QLabel>(Frame3, u"Label5"_s, twipsRect(120, 1320, 1095, 255), u"Postal Code:"_s))
+    , txtZip(place<QLineEdit>(Frame3, u"txtZip"_s, twipsRect(1560, 1320, 2775, 285)))
+    , Frame2(place<QGroupBox>(this, u"Frame2"_s, twipsRect(120, 3600, 4455, 855), u"Directory where maps are saved"_s))
+    , txtMapPath(place<QLineEdit>(Frame2, u"txtMapPath"_s, twipsRect(120, 360, 3735, 285)))
+    , cmdMapPath(place<QPushButton>(Frame2, u"cmdMapPath"_s, twipsRect(3960, 360, 375, 255), u".."_s))
+    , txtResult(place<QPlainTextEdit>(this, u"txtResult"_s, twipsRect(120, 4560, 4455, 1335)))
+    , Command1(place<QPushButton>(this, u"Command1"_s, twipsRect(120, 6000, 2175, 495), u"Create Map"_s))
+    , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(2400, 6000, 1095, 495), u"Print Map"_s))
+    , Command3(place<QPushButton>(this, u"Command3"_s, twipsRect(3600, 6000, 975, 495), u"About"_s))
+{
+    setWindowTitle(u"Get Business Information"_s);
+    // The classic dialog font is 8.25 pt; the layout is drawn for its size.
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(8.25);
+    setFont(dialogFont);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize,
+                                    screen()->availableGeometry()));
+
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    setColour(Label1, QPalette::WindowText, kBlue);
+    // The boxes were measured for the classic bitmap font; a wider platform
+    // font would cut the captions short, so they grow towards their text boxes.
+    for (QLabel *label : {Label3, Label4, Label6, Label5}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    }
+
+    txtState->setMaxLength(2);
+    txtZip->setMaxLength(6);
+    txtState->installEventFilter(this);
+    txtZip->installEventFilter(this);
+    txtMapPath->setReadOnly(true);
+
+    QFont resultFont(u"Arial"_s);
+    resultFont.setPointSizeF(9.75);
+    txtResult->setFont(resultFont);
+    setColour(txtResult, QPalette::Text, kBlue);
+    txtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtResult->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtResult->setTabChangesFocus(true);
+
+    // Enter presses the button that has the focus, anywhere else "Create Map".
+    for (QPushButton *button : {cmdMapPath, Command1, Command2, Command3})
+        button->setAutoDefault(true);
+    Command1->setDefault(true);
+
+    const QList<QWidget *> tabOrder{txtPhone, Command1, Command2, txtMapPath, cmdMapPath, txtResult,
+                                    Command3, txtState, txtZip, txtCity, txtAddress};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+    txtPhone->setFocus();
+
+    connect(cmdMapPath, &QPushButton::clicked, this, &frmMaps::cmdMapPath_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmMaps::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmMaps::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmMaps::Command3_Click);
+
+    Form_Load();
+}
+
+bool frmMaps::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == txtState || watched == txtZip) && event->type() == QEvent::KeyPress)
+        return filterKey(watched, static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+// A character the handler changes is typed again as the changed one; that one
+// is not filtered a second time.
+bool frmMaps::filterKey(QObject *box, QKeyEvent *event)
+{
+    if (m_resendingKey || event->text().size() != 1)
+        return false;
+    const int typed = event->text().front().unicode();
+    int KeyAscii = typed;
+    if (box == txtState)
+        txtState_KeyPress(KeyAscii);
+    else
+        txtZip_KeyPress(KeyAscii);
+    if (KeyAscii == typed)
+        return false;
+
+    QKeyEvent changed(event->type(), event->key(), event->modifiers(), QString(QChar(KeyAscii)),
+                      event->isAutoRepeat(), event->count());
+    const QScopedValueRollback resending(m_resendingKey, true);
+    QCoreApplication::sendEvent(box, &changed);
+    return true;
+}
+
+void frmMaps::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain) {
+        if (Command1->isEnabled())
+            Command1->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmMaps::showEvent(QShowEvent *event)
+{
+    m_closed = false;
+    QWidget::showEvent(event);
+}
+
+void frmMaps::closeEvent(QCloseEvent *event)
+{
+    m_closed = true;
+    QWidget::closeEvent(event);
+}
+
+void frmMaps::Form_Load()
+{
+    if (m_mapFolder.path().isEmpty()) {
+        m_mapFolder.setPath(MapFolder::stored(defaultMapFolder(programFolder())));
+        txtMapPath->setText(m_mapFolder.path());
+    }
+    txtResult->setPlainText(kStartupNotice);
+}
+
+void frmMaps::cmdMapPath_Click()
+{
+    const QString chosen =
+        BrowseForFolder(this, kFolderPrompt, kFolderCaption, AddBackslash(programFolder()), false);
+    // A cancel empties the run's folder too: the next save asks again.
+    m_mapFolder.setPath(AddBackslash(MapFolder::cleaned(chosen)));
+    if (!m_mapFolder.path().isEmpty()) {
+        MapFolder::store(m_mapFolder.path());
+        txtMapPath->setText(m_mapFolder.path());
+    }
+}
+
+void frmMaps::Command1_Click()
+{
+    const QString number = normalisePhoneNumber(txtPhone->text());
+    LookupResult result;
+
+    if (number.size() == 10) {
+        {
+            const BusyWhileLookingUp busy(Command1);
+            m_lookup.Phone2Geo(number, result);
+        }
+        if (m_closed)
+            return;
+        txtPhone->setText(number);
+        txtResult->setPlainText(result.ResultText);
+        if (!result.MapLink.isEmpty())
+            ShowMap(number, result.MapLink);
+        else if (result.ResultText.toLower().contains(u"cellular"_s))
+            showMessage(this, kCellular, kSorry);
+        else
+            showMessage(this, kServerOrNumber + u"\r\n"_s + kTryAgain, kSorry);
+        return;
+    }
+    if (!number.isEmpty()) {
+        showMessage(this, invalidNumberMessage(), QLatin1String(kInvalidNumberTitle));
+        return;
+    }
+
+    if (!isAddressComplete(txtAddress->text(), txtCity->text(), txtState->text(), txtZip->text())) {
+        showMessage(this, QLatin1String(kIncompleteAddressMessage), kAppTitle);
+        return;
+    }
+    {
+        const BusyWhileLookingUp busy(Command1);
+        m_lookup.Address2Geo(txtAddress->text(), txtCity->text(), txtState->text(), txtZip->text(), result);
+    }
+    if (m_closed)
+        return;
+    txtResult->setPlainText(result.ResultText);
+    if (!result.MapLink.isEmpty())
+        ShowMap(number, result.MapLink);
+    else if (!txtPhone->text().isEmpty())
+        showMessage(this, kServerOrNumber, kSorry);
+    else if (result.ResultText == kNotFound)
+        showMessage(this, result.ResultText, kSorry);
+    else
+        showMessage(this, kServerUnavailable, kSorry);
+}
+
+void frmMaps::Command2_Click()
+{
+    // Printing saved maps is not wired in yet.
+}
+
+void frmMaps::Command3_Click()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMaps::txtState_KeyPress(int &KeyAscii)
+{
+    shiftAboveZ(KeyAscii);
+}
+
+void frmMaps::txtZip_KeyPress(int &KeyAscii)
+{
+    shiftAboveZ(KeyAscii);
+}
+
+void frmMaps::ShowMap(const QString &title, const QString &address)
+{
+    frmMap map(m_mapFolder, [this] { return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text()}; });
+    map.navigate(address);
+    map.setWindowTitle(title);
+    Q_EMIT mapWindowOpening(&map);
+    map.exec();
+}
+
+} // namespace corvale
