@@ -1,0 +1,45 @@
+// corvale: the program. Its main window asks the lookup service for a
+// business phone number or an address and shows the service's map.
+
+#include <cstdio>
+
+#include <QApplication>
+#include <QIcon>
+
+#include "corvale/version.h"
+#include "lookup/lookupbase.h"
+#include "lookup/phone2geo.h"
+#include "ui/common/apptitle.h"
+#include "ui/common/messagebox.h"
+#include "ui/main/frmmaps.h"
+#include "util/mapfolder.h"
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    // The map window's web engine draws with contexts shared with the
+    // windows; asked for before the application exists, it starts nothing yet.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"corvale"_s);
+    QApplication::setApplicationVersion(QLatin1String(corvale::kVersion));
+    QGuiApplication::setDesktopFileName(u"corvale"_s);
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(u":/corvale/icons/corvale-%1.png"_s.arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+
+    const corvale::LookupBaseSetting base = corvale::LookupBase();
+    if (base.base.isEmpty()) {
+        std::fprintf(stderr, "corvale: %s\n", qPrintable(base.error));
+        corvale::showMessage(nullptr, base.error, corvale::kAppTitle);
+        return 1;
+    }
+
+    corvale::LookupClient lookup(base.base);
+    corvale::MapFolder mapFolder;
+    corvale::frmMaps window(lookup, mapFolder);
+    window.show();
+    return QApplication::exec();
+}
