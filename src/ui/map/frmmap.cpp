@@ -10,6 +10,7 @@
 
 #include "ui/common/twips.h"
 #include "ui/map/mappage.h"
+#include "ui/map/mapsave.h"
 
 using namespace Qt::StringLiterals;
 
@@ -117,7 +118,8 @@ void frmMap::pnlMap_Resize()
 
 void frmMap::cmdCapture_Click()
 {
-    // The save command of this window is not built yet.
+    if (saveCapturedMap(this, pnlMap, m_mapFolder, m_query))
+        close();
 }
 
 } // namespace corvale

@@ -1,0 +1,25 @@
+#include "ui/map/imageconversion.h"
+
+#include <QFile>
+
+#include "imageconv/imageconv.h"
+#include "util/general.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+QString jpegPathFor(const QString &bitmapPath)
+{
+    return AddBackslash(GetFolderPath(bitmapPath)) + GetBaseName(bitmapPath) + u".jpg"_s;
+}
+
+bool BmpToJpeg(const QString &bitmapPath)
+{
+    if (!ConvertImageToJpeg(bitmapPath, jpegPathFor(bitmapPath)))
+        return false;
+    QFile::remove(bitmapPath);
+    return true;
+}
+
+} // namespace corvale

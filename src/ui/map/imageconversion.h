@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace corvale {
+
+// The JPEG that a bitmap becomes: same folder, same base name, ".jpg".
+QString jpegPathFor(const QString &bitmapPath);
+
+// Converts the bitmap into the JPEG beside it, then deletes the bitmap. A
+// failed conversion keeps the bitmap, so the map is not lost, and gives false;
+// a bitmap that will not go away stays beside its JPEG and still gives true.
+bool BmpToJpeg(const QString &bitmapPath);
+
+} // namespace corvale

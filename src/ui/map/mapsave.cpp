@@ -1,0 +1,74 @@
+#include "ui/map/mapsave.h"
+
+#include <QFileInfo>
+
+#include "ui/common/messagebox.h"
+#include "ui/map/imageconversion.h"
+#include "ui/map/screencapture.h"
+#include "util/browseforfolder.h"
+#include "util/general.h"
+#include "util/mapfolder.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+namespace {
+
+QString blanksToUnderscores(QString text)
+{
+    return text.replace(u' ', u'_');
+}
+
+} // namespace
+
+bool isSafeBaseName(const QString &baseName)
+{
+    return !baseName.isEmpty() && baseName != u"."_s && baseName != u".."_s && !baseName.contains(u'/')
+        && !baseName.contains(u'\\') && !baseName.contains(QChar(u'\0'));
+}
+
+QString mapBaseName(const MapQuery &query)
+{
+    if (!query.txtPhone.isEmpty())
+        return query.txtPhone;
+    return blanksToUnderscores(query.txtAddress) + blanksToUnderscores(query.txtCity);
+}
+
+bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, const MapQuerySource &query)
+{
+    mapFolder.setPath(MapFolder::cleaned(mapFolder.path()));
+    QString folder = mapFolder.path();
+    if (folder.isEmpty()) {
+        // Asked once: a cancelled chooser still leaves the program's folder
+        // for the next press.
+        mapFolder.setPath(programFolder());
+        folder = AddBackslash(MapFolder::cleaned(
+            BrowseForFolder(window, u"Please select the directory where the document will be saved."_s,
+                            u"Saving Map"_s, AddBackslash(mapFolder.path()), false)));
+    }
+    if (folder.isEmpty())
+        return false;
+    mapFolder.setPath(folder);
+
+    // A name with a separator, or "." and "..", would put the files outside
+    // the map folder; it is refused as the file system refuses a bad name.
+    const QString baseName = mapBaseName(query());
+    if (!isSafeBaseName(baseName) || !QFileInfo(folder).isDir())
+        return false;
+
+    const QImage picture = GrabClientArea(panel);
+    const QString bitmapPath = AddBackslash(folder) + baseName + u".bmp"_s;
+    if (picture.isNull() || !picture.save(bitmapPath, "BMP"))
+        return false;
+
+    if (!BmpToJpeg(bitmapPath)) {
+        showMessage(window, u"The map could not be converted to a JPEG file. It is kept as %1"_s.arg(bitmapPath),
+                    u"Sorry..."_s);
+        return false;
+    }
+    showMessage(window, u"Map saved as "_s + jpegPathFor(bitmapPath), u"Success..."_s);
+    return true;
+}
+
+} // namespace corvale
