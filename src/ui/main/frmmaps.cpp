@@ -21,6 +21,7 @@
 #include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
+#include "ui/main/printmap.h"
 #include "ui/map/frmmap.h"
 #include "util/browseforfolder.h"
 #include "util/general.h"
@@ -317,7 +318,7 @@ void frmMaps::Command1_Click()
 
 void frmMaps::Command2_Click()
 {
-    // Printing saved maps is not wired in yet.
+    printSavedMap(this, txtMapPath->text());
 }
 
 void frmMaps::Command3_Click()

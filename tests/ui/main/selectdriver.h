@@ -1,14 +1,21 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "testcontrols.h"
 #include "ui/main/frmselect.h"
+#include "ui/main/printmap.h"
 
+// Drives the saved-map chooser and stands in for the printing program.
 namespace corvale {
 
 // Clicks a name in the chooser's list the way a user would.
@@ -67,6 +74,70 @@ inline void endChooser(frmSelect &window, Ending ending)
         QTest::keyClick(&window, Qt::Key_Escape);
         break;
     }
+}
+
+// Runs `act` on the chooser once its modal loop is running.
+inline void whenChooserOpens(const std::function<void(frmSelect &)> &act)
+{
+    QTimer::singleShot(0, qApp, [act] {
+        auto *chooser = qobject_cast<frmSelect *>(QApplication::activeModalWidget());
+        QVERIFY(chooser);
+        act(*chooser);
+    });
+}
+
+inline void pickAndEnd(const QString &name, Ending ending)
+{
+    whenChooserOpens([name, ending](frmSelect &chooser) {
+        if (!name.isEmpty())
+            clickName(chooser, name);
+        endChooser(chooser, ending);
+    });
+}
+
+// A printing program that leaves one file "started.<pid>" beside itself per
+// start: the number of arguments, then each argument on a line. Builtins only,
+// so it runs with any PATH.
+inline const QByteArray kRecordingPrinter = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"${0%/*}/started.$$\"\n";
+
+// Sets or clears CORVALE_PRINT_PROGRAM while it lives.
+class PrintProgramSetting
+{
+public:
+    explicit PrintProgramSetting(const std::optional<QString> &value)
+        : m_saved(qEnvironmentVariableIsSet(kPrintProgramVariable.data())
+                      ? std::optional<QByteArray>(qgetenv(kPrintProgramVariable.data()))
+                      : std::nullopt)
+    {
+        apply(value ? std::optional<QByteArray>(QFile::encodeName(*value)) : std::nullopt);
+    }
+    ~PrintProgramSetting() { apply(m_saved); }
+    PrintProgramSetting(const PrintProgramSetting &) = delete;
+    PrintProgramSetting &operator=(const PrintProgramSetting &) = delete;
+
+private:
+    static void apply(const std::optional<QByteArray> &value)
+    {
+        if (value)
+            qputenv(kPrintProgramVariable.data(), *value);
+        else
+            qunsetenv(kPrintProgramVariable.data());
+    }
+
+    std::optional<QByteArray> m_saved;
+};
+
+// Each start the recording printer left in `folder`, as its argument lines.
+inline QList<QStringList> recordedStarts(const QString &folder)
+{
+    QList<QStringList> found;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("started.*")}, QDir::Files, QDir::Name)) {
+        QFile record(dir.filePath(name));
+        if (record.open(QIODevice::ReadOnly))
+            found.append(QString::fromUtf8(record.readAll()).split(u'\n', Qt::SkipEmptyParts));
+    }
+    return found;
 }
 
 } // namespace corvale

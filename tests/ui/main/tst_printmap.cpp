@@ -1,11 +1,8 @@
-#include <functional>
 #include <optional>
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
-#include <QTimer>
 
 #include "scriptedpath.h"
 #include "selectdriver.h"
@@ -16,61 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace corvale {
-
-namespace {
-
-// A printing program that leaves one file "started.<pid>" beside itself per
-// start: the number of arguments, then each argument on a line. Builtins only,
-// so it runs with any PATH.
-const QByteArray kRecordingPrinter = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"${0%/*}/started.$$\"\n";
-
-// Sets or clears CORVALE_PRINT_PROGRAM while it lives.
-class PrintProgramSetting
-{
-public:
-    explicit PrintProgramSetting(const std::optional<QString> &value)
-        : m_saved(qEnvironmentVariableIsSet(kPrintProgramVariable.data())
-                      ? std::optional<QByteArray>(qgetenv(kPrintProgramVariable.data()))
-                      : std::nullopt)
-    {
-        apply(value ? std::optional<QByteArray>(QFile::encodeName(*value)) : std::nullopt);
-    }
-    ~PrintProgramSetting() { apply(m_saved); }
-    PrintProgramSetting(const PrintProgramSetting &) = delete;
-    PrintProgramSetting &operator=(const PrintProgramSetting &) = delete;
-
-private:
-    static void apply(const std::optional<QByteArray> &value)
-    {
-        if (value)
-            qputenv(kPrintProgramVariable.data(), *value);
-        else
-            qunsetenv(kPrintProgramVariable.data());
-    }
-
-    std::optional<QByteArray> m_saved;
-};
-
-// Runs `act` on the chooser once its modal loop is running.
-void whenChooserOpens(const std::function<void(frmSelect &)> &act)
-{
-    QTimer::singleShot(0, qApp, [act] {
-        auto *chooser = qobject_cast<frmSelect *>(QApplication::activeModalWidget());
-        QVERIFY(chooser);
-        act(*chooser);
-    });
-}
-
-void pickAndEnd(const QString &name, Ending ending)
-{
-    whenChooserOpens([name, ending](frmSelect &chooser) {
-        if (!name.isEmpty())
-            clickName(chooser, name);
-        endChooser(chooser, ending);
-    });
-}
-
-} // namespace
 
 class TestPrintMap : public QObject
 {
@@ -125,14 +67,7 @@ bool TestPrintMap::addPrinter(const QString &name)
 
 QList<QStringList> TestPrintMap::starts() const
 {
-    QList<QStringList> found;
-    const QDir dir = QFileInfo(m_bin->filePath(u"started"_s)).dir();
-    for (const QString &name : dir.entryList({u"started.*"_s}, QDir::Files, QDir::Name)) {
-        QFile record(dir.filePath(name));
-        if (record.open(QIODevice::ReadOnly))
-            found.append(QString::fromUtf8(record.readAll()).split(u'\n', Qt::SkipEmptyParts));
-    }
-    return found;
+    return recordedStarts(QFileInfo(m_bin->filePath(u"started"_s)).path());
 }
 
 void TestPrintMap::printProgramChoice_data()
