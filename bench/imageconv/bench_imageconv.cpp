@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
+#include "benchsupport.h"
 #include "imageconv/imageconv.h"
 
 using namespace Qt::StringLiterals;
@@ -45,15 +45,11 @@ QImage mapLikeImage()
     return image;
 }
 
-class BitmapFolder
+// The map's bitmap, written once for each benchmark.
+class BitmapFolder : public MapFiles
 {
 public:
     BitmapFolder() { mapLikeImage().save(bitmap(), "BMP"); }
-    QString bitmap() const { return m_folder.filePath(u"map.bmp"_s); }
-    QString jpeg() const { return m_folder.filePath(u"map.jpg"_s); }
-
-private:
-    QTemporaryDir m_folder;
 };
 
 void BM_ConvertImageToJpeg(benchmark::State &state)
@@ -93,6 +89,7 @@ BENCHMARK(BM_CjpegQuality90)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
+    corvale::drawOffscreenUnlessTold();
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
