@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Corvale in release mode, starts the sample
-# lookup service on 127.0.0.1 and runs Corvale against it.
+# lookup service on 127.0.0.1 and runs Corvale against it. Without a display
+# it runs a scripted session of the program under Xvfb instead.
 set -euo pipefail
 CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$CORVALE_ROOT/scripts/common.sh"
@@ -11,11 +12,16 @@ corvale_build "$BUILD" Release
 
 corvale_start_sample_service "$BUILD/tools/sample-service/corvale-sample-service" "$BUILD/sample-service.log"
 echo "Sample lookup service: $CORVALE_LOOKUP_BASE"
+CORVALE="$BUILD/src/app/corvale"
 
-LOOKUP="$BUILD/src/app/corvale-lookup"
-echo
-echo "Phone lookup: (312) 555-0142"
-"$LOOKUP" phone "(312) 555-0142"
-echo
-echo "Address lookup: 24 Tamarack Cres, Ottawa, ON K1A 0B1"
-"$LOOKUP" address "24 Tamarack Cres" "Ottawa" "ON" "K1A 0B1"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Starting Corvale. Try (312) 555-0142, or 24 Tamarack Cres, Ottawa, ON, K1A0B1;"
+    echo "corvale-sample-service --list prints the whole sample data set."
+    "$CORVALE"
+else
+    echo "No display: neither DISPLAY nor WAYLAND_DISPLAY is set."
+    echo "Running a scripted session of Corvale under Xvfb instead."
+    echo
+    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+        "$CORVALE_ROOT/scripts/scripted-session.sh" "$CORVALE" "$BUILD/session"
+fi

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <csignal>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -28,6 +34,10 @@ public:
     explicit SampleServiceProcess(const QStringList &options = {})
     {
         m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("requests.log")));
+#ifdef __linux__
+        // A test that crashes takes the service with it.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
         m_process.start(QStringLiteral(CORVALE_SAMPLE_SERVICE),
                         QStringList{QStringLiteral("--port"), QStringLiteral("0")} + options);
         if (m_process.waitForReadyRead(10000))

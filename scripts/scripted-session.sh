@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# A scripted session of Corvale on the X display this runs on (run it under
+# xvfb-run): a person's phone lookup typed into the main window, the map
+# window, then "Capture" and its message. Writes screenshots, and the saved
+# map once capturing is built, into OUTPUT_DIR and prints where they are.
+#
+#   scripted-session.sh CORVALE OUTPUT_DIR
+#
+# CORVALE_LOOKUP_BASE must point at the lookup service (the sample service).
+set -euo pipefail
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 CORVALE OUTPUT_DIR" >&2
+    exit 2
+fi
+corvale=$1
+output=$2
+phone="(312) 555-0142"
+number=3125550142
+: "${CORVALE_LOOKUP_BASE:?must point at the lookup service}"
+
+for tool in xdotool import; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "$tool is missing: install xdotool and imagemagick" >&2
+        exit 1
+    fi
+done
+
+mkdir -p "$output/maps"
+output=$(cd "$output" && pwd)
+rm -f "$output"/*.png "$output/maps/$number.jpg"
+
+# A settings store of the session's own, with the map folder in it.
+export XDG_CONFIG_HOME="$output/config"
+mkdir -p "$XDG_CONFIG_HOME/Corvale"
+printf '[MapFolder]\nPath=%s/\n' "$output/maps" >"$XDG_CONFIG_HOME/Corvale/Corvale.conf"
+
+# Finds a window by its whole title, waiting up to `seconds` for it. A search
+# can fail when a window goes while it looks, so it is simply asked again.
+find_window() {
+    local title=$1 seconds=$2 found
+    local deadline=$(( $(date +%s) + seconds ))
+    while [ "$(date +%s)" -lt "$deadline" ]; do
+        found=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
+        if [ -n "$found" ]; then
+            echo "$found"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+started=$(date +%s%N)
+QT_QPA_PLATFORM=xcb "$corvale" 2>"$output/corvale.log" &
+program=$!
+trap 'kill "$program" 2>/dev/null || true' EXIT
+
+main=$(find_window "Get Business Information" 30) || true
+if [ -z "$main" ]; then
+    echo "The main window did not appear; see $output/corvale.log" >&2
+    exit 1
+fi
+echo "Main window shown after $(( ($(date +%s%N) - started) / 1000000 )) ms."
+
+# Typed and pressed as a person would: the phone box has the focus at start.
+xdotool windowfocus --sync "$main"
+xdotool type --delay 40 "$phone"
+xdotool key Return
+
+map=$(find_window "$number" 30) || true
+if [ -z "$map" ]; then
+    echo "No map window appeared; see $output/corvale.log" >&2
+    exit 1
+fi
+# The sample map page comes from the loopback service; give it time to draw.
+sleep 3
+# Side by side, so that neither window hides the other in the pictures.
+xdotool windowmove "$main" 0 0
+sleep 0.5
+import -window "$main" "$output/main-window.png"
+import -window "$map" "$output/map-window.png"
+echo "Map window: $phone shown as $number."
+
+# "Capture" sits centred below the map, 81 x 33 pixels, 8 pixels above the bottom.
+eval "$(xdotool getwindowgeometry --shell "$map")"
+xdotool mousemove --window "$map" $(( WIDTH / 2 )) $(( HEIGHT - 8 - 16 )) click 1
+saved=$(find_window "Success..." 10) || true
+if [ -n "$saved" ]; then
+    import -window "$saved" "$output/saved-message.png"
+    xdotool windowfocus --sync "$saved"
+    xdotool key Return
+fi
+
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+trap - EXIT
+
+echo
+echo "Screenshots:"
+for picture in "$output"/*.png; do
+    echo "  $picture"
+done
+if [ -f "$output/maps/$number.jpg" ]; then
+    echo "Saved map: $output/maps/$number.jpg"
+elif [ -n "$saved" ]; then
+    echo "The program said the map was saved, but $output/maps/$number.jpg is missing." >&2
+    exit 1
+else
+    echo "No map was saved: \"Capture\" gave no message within 10 seconds."
+fi
