@@ -15,7 +15,7 @@ bool FakeLookupClock::runEventLoop(QEventLoop &loop, std::chrono::milliseconds l
         timedOut = true;
         loop.quit();
     });
-    timer.start(limit / 10);
+    timer.start(limit / m_divisor);
     loop.exec();
     return !timedOut;
 }

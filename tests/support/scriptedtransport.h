@@ -12,16 +12,25 @@
 
 namespace corvale::test {
 
-// Counts waits instead of sleeping. Event loops still run, for a tenth of
-// the asked time, so a real server that never answers ends the wait quickly.
+// Counts waits instead of sleeping. Event loops still run, for the asked
+// time divided by `divisor` (a tenth by default), so a real server that never
+// answers ends the wait quickly.
 class FakeLookupClock final : public LookupClock
 {
 public:
+    explicit FakeLookupClock(int divisor = 10)
+        : m_divisor(divisor)
+    {
+    }
+
     bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) override;
     void pause(std::chrono::milliseconds duration) override;
 
     QList<std::chrono::milliseconds> waits;
     QList<std::chrono::milliseconds> pauses;
+
+private:
+    int m_divisor;
 };
 
 // Hands back prepared answers in order; an answer with status 200 and
