@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -81,6 +82,7 @@ struct Tag
     bool hidden = false;
     bool hasAttributes = false;
     TagName name;
+    string_view nameText;
     size_t begin = 0;           // the '<'
     size_t nameEnd = 0;
     size_t close = 0;           // the '>'
@@ -296,7 +298,8 @@ private:
         while (at < m_text.size() && !isSpace(m_text[at]) && m_text[at] != '/' && m_text[at] != '>')
             ++at;
         tag.nameEnd = at;
-        tag.name = tagNameOf(m_text.substr(nameBegin, at - nameBegin));
+        tag.nameText = m_text.substr(nameBegin, at - nameBegin);
+        tag.name = tagNameOf(tag.nameText);
 
         State state = State::BeforeName;
         char quote = 0;
@@ -535,7 +538,7 @@ bool opensNothing(GumboTag tag)
                          GUMBO_TAG_INPUT, GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK, GUMBO_TAG_MENUITEM,
                          GUMBO_TAG_META, GUMBO_TAG_PARAM, GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK,
                          GUMBO_TAG_WBR, GUMBO_TAG_ISINDEX, GUMBO_TAG_HTML, GUMBO_TAG_BODY,
-                         GUMBO_TAG_HEAD, GUMBO_TAG_FRAME, GUMBO_TAG_FRAMESET});
+                         GUMBO_TAG_HEAD, GUMBO_TAG_FRAME});
 }
 
 bool closesParagraph(GumboTag tag)
@@ -590,6 +593,19 @@ bool leavesForeignContent(GumboTag tag)
                          GUMBO_TAG_PRE, GUMBO_TAG_RUBY, GUMBO_TAG_S, GUMBO_TAG_SMALL, GUMBO_TAG_SPAN,
                          GUMBO_TAG_STRONG, GUMBO_TAG_STRIKE, GUMBO_TAG_SUB, GUMBO_TAG_SUP,
                          GUMBO_TAG_TABLE, GUMBO_TAG_TT, GUMBO_TAG_U, GUMBO_TAG_UL, GUMBO_TAG_VAR});
+}
+
+// Names of HTML elements that SVG and MathML do not share. Gumbo 0.10.1
+// takes some of these for HTML elements when they are SVG or MathML ones,
+// and then pops past the bottom of its stack:
+// "<table><svg><select><desc>c<select><tr>" aborts it.
+bool isHtmlOnly(GumboTag tag)
+{
+    return tag != GUMBO_TAG_UNKNOWN
+        && !isOneOf(tag, {GUMBO_TAG_SVG, GUMBO_TAG_MATH, GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
+                          GUMBO_TAG_MTEXT, GUMBO_TAG_MGLYPH, GUMBO_TAG_MALIGNMARK, GUMBO_TAG_ANNOTATION_XML,
+                          GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE, GUMBO_TAG_SCRIPT,
+                          GUMBO_TAG_STYLE, GUMBO_TAG_IMAGE, GUMBO_TAG_FONT, GUMBO_TAG_A});
 }
 
 bool isMathMlTextPoint(const Open &node)
@@ -670,13 +686,29 @@ public:
     // Tokens go by the SVG and MathML rules.
     bool inForeignContent() const { return !m_open.empty() && m_open.back().ns != Namespace::Html; }
 
+    // The start tag opens an SVG or MathML element.
+    bool opensForeign(GumboTag t) const
+    {
+        return inForeignContent() && !startsAsHtml(t) && !leavesForeignContent(t);
+    }
+
+    // The end tag closes an SVG or MathML element of that name.
+    bool closesForeign(uint64_t hash) const
+    {
+        for (size_t i = m_open.size(); i-- > 0 && m_open[i].ns != Namespace::Html;) {
+            if (m_open[i].hash == hash)
+                return true;
+        }
+        return false;
+    }
+
     // Applies a start tag; false when it would nest too deep and is to be
     // left out. `mode` is set when the tokenizer changes after it.
     bool start(const Tag &tag, bool quirks, TextMode &mode)
     {
         const GumboTag t = tag.name.tag;
         // Decided before anything is closed: a tag left out closes nothing.
-        if (full() && !opensNothing(t) && !switchesTokenizer(t))
+        if (full() && !opensNothing(t) && !switchesTokenizer(t) && t != GUMBO_TAG_FRAMESET)
             return false;
         if (inForeignContent() && !startsAsHtml(t)) {
             if (!leavesForeignContent(t)) {
@@ -690,6 +722,14 @@ public:
         }
         if (m_select)
             return startInSelect(tag, quirks, mode);
+        if (t == GUMBO_TAG_FRAMESET) {
+            // Nested only after the parser has given up the body for it,
+            // when nothing else opens any more.
+            if (m_framesets >= kMaxParserNesting)
+                return false;
+            ++m_framesets;
+            return true;
+        }
         if (opensNothing(t)) {
             if (closesParagraph(t))
                 closeParagraph();
@@ -798,6 +838,9 @@ public:
         case GUMBO_TAG_APPLET: case GUMBO_TAG_MARQUEE: case GUMBO_TAG_OBJECT: case GUMBO_TAG_TABLE:
             if (const auto at = findInScope(t, Scope::Table))
                 popFrom(*at);
+            return;
+        case GUMBO_TAG_FRAMESET:
+            m_framesets = std::max(m_framesets - 1, 0);
             return;
         case GUMBO_TAG_BODY: case GUMBO_TAG_HTML: case GUMBO_TAG_BR:
             return;
@@ -1078,6 +1121,7 @@ private:
 
     std::vector<Open> m_open;
     std::optional<SelectMode> m_select;
+    int m_framesets = 0;
     uint32_t m_form = 0;
     uint32_t m_lastId = 0;
 };
@@ -1154,7 +1198,7 @@ private:
     {
         const GumboTag t = tag.name.tag;
         if (isFormatting(t)) {
-            const bool hidden = tag.hidden && keep(tag, GUMBO_TAG_SPAN);
+            const bool hidden = tag.hidden && keep(tag, tagNameOf("span"), "<span");
             if (!hidden && !tag.hidden)
                 m_editor.remove(tag);
             m_formatting[t].push_back(hidden);
@@ -1169,25 +1213,34 @@ private:
             }
             seen = true;
         }
-        if (!keep(tag, t))
+        const bool kept = m_model.opensForeign(t) && isHtmlOnly(t)
+            ? keep(tag, foreignName(tag), "<" + foreignPrefix(tag))
+            : keep(tag, tag.name, {});
+        if (!kept)
             ++m_droppedEnds[t];
     }
 
-    // Passes a start tag on as `as`; leaves it out when it nests too deep.
-    bool keep(const Tag &tag, GumboTag as)
+    // An SVG or MathML element with an HTML name gets a name of its own.
+    static std::string foreignPrefix(const Tag &tag) { return "x-" + std::string(tag.nameText); }
+
+    static TagName foreignName(const Tag &tag) { return tagNameOf(foreignPrefix(tag)); }
+
+    // Passes a start tag on, as `as` (its name written `opening` when that is
+    // given); leaves it out when it nests too deep.
+    bool keep(const Tag &tag, TagName as, const std::string &opening)
     {
         Tag applied = tag;
-        applied.name.tag = as;
+        applied.name = as;
         TextMode mode = TextMode::Data;
         if (!m_model.start(applied, m_scanner.quirks(), mode)) {
             m_editor.remove(tag);
             return false;
         }
-        if (as != tag.name.tag)
-            m_editor.replace(tag.begin, tag.nameEnd, "<span");
+        if (!opening.empty())
+            m_editor.replace(tag.begin, tag.nameEnd, opening);
         cutExcessAttributes(tag);
         if (mode != TextMode::Data)
-            m_scanner.enter(mode, as);
+            m_scanner.enter(mode, as.tag);
         return true;
     }
 
@@ -1214,7 +1267,14 @@ private:
             m_editor.remove(tag);
             return;
         }
-        m_model.end(tag);
+        if (m_model.inForeignContent() && isHtmlOnly(t) && m_model.closesForeign(foreignName(tag).hash)) {
+            Tag applied = tag;
+            applied.name = foreignName(tag);
+            m_model.end(applied);
+            m_editor.replace(tag.begin, tag.nameEnd, "</" + foreignPrefix(tag));
+        } else {
+            m_model.end(tag);
+        }
         cutExcessAttributes(tag);
     }
 
