@@ -1,0 +1,29 @@
+// A libFuzzer entry point around one probe of the lookup client; the probe
+// is chosen when the target is built (see CMakeLists.txt).
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QByteArray>
+#include <QCoreApplication>
+
+#include "lookupprobes.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    // The lookups process pending events between tries.
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QString fault = corvale::test::CORVALE_FUZZ_PROBE(bytes);
+    if (!fault.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(fault));
+        std::abort();
+    }
+    return 0;
+}
