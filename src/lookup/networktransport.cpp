@@ -1,16 +1,32 @@
 #include "lookup/lookuptransport.h"
 
+#include <memory>
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
 
 #include "lookup/lookupclock.h"
+
+using namespace Qt::StringLiterals;
 
 namespace corvale {
 
 namespace {
+
+// As many as a browser follows before it gives up.
+constexpr int kMaxRedirects = 10;
+
+// Qt reads an answer in a thread of its own, faster than this one takes it
+// on a fast connection, and reports progress only now and then: by the time
+// an answer shows more than kMaxAnswerBytes, gigabytes may have been read.
+// A read buffer makes Qt stop reading from the connection when it is full,
+// but its reading thread learns of it only if the request is not yet under
+// way: a request with no body to upload starts at once, so the buffer is set
+// before the answer comes. Qt may stop up to one block short of the buffer's
+// end, so it is well past the largest answer read.
+constexpr qint64 kReadBuffer = 2 * kMaxAnswerBytes;
 
 // A connection that broke, or a protocol the client could not follow, fails
 // the exchange; an answer with an HTTP error status does not.
@@ -23,6 +39,101 @@ bool failedInTransfer(const QNetworkReply &reply)
         || (error >= QNetworkReply::ProtocolUnknownError && error <= QNetworkReply::ProtocolFailure);
 }
 
+struct ReplyDeleter
+{
+    // Deleted on every path, even while the answer is still arriving.
+    void operator()(QNetworkReply *reply) const
+    {
+        reply->abort();
+        delete reply;
+    }
+};
+
+// One exchange: the POST and the requests its redirects lead to, followed
+// here so that each is read with the buffer above. Ends the loop when an
+// answer is complete, too large, or a redirect cannot be followed.
+class Exchange
+{
+public:
+    Exchange(QNetworkAccessManager &manager, QEventLoop &loop)
+        : m_manager(manager)
+        , m_loop(loop)
+    {
+    }
+
+    void send(const QUrl &url, bool post)
+    {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        if (post) {
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                              QByteArrayLiteral("application/x-www-form-urlencoded"));
+            request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
+        }
+        m_reply.reset(post ? m_manager.sendCustomRequest(request, QByteArrayLiteral("POST"))
+                           : m_manager.get(request));
+        m_reply->setReadBufferSize(kReadBuffer);
+        QNetworkReply *reply = m_reply.get();
+        QObject::connect(reply, &QNetworkReply::finished, &m_loop, [this] { finished(); });
+        QObject::connect(reply, &QNetworkReply::readyRead, &m_loop, [this, reply] {
+            if (reply->bytesAvailable() > kMaxAnswerBytes)
+                stop(true);
+        });
+        QObject::connect(reply, &QNetworkReply::downloadProgress, &m_loop, [this](qint64, qint64 total) {
+            if (total > kMaxAnswerBytes)
+                stop(true);
+        });
+    }
+
+    QNetworkReply &reply() const { return *m_reply; }
+    bool tooLarge() const { return m_tooLarge; }
+    // A redirect that went on too long, or to a less safe address.
+    bool redirectRefused() const { return m_redirectRefused; }
+
+private:
+    void stop(bool tooLarge)
+    {
+        m_tooLarge = m_tooLarge || tooLarge;
+        m_loop.quit();
+    }
+
+    void finished()
+    {
+        const QUrl target = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+        if (target.isEmpty() || failedInTransfer(*m_reply)) {
+            stop(false);
+            return;
+        }
+        const QUrl from = m_reply->url();
+        const QUrl to = from.resolved(target);
+        const bool webAddress = to.scheme() == u"http"_s || to.scheme() == u"https"_s;
+        const bool lessSafe = from.scheme() == u"https"_s && to.scheme() == u"http"_s;
+        if (++m_redirects > kMaxRedirects || !webAddress || lessSafe) {
+            m_redirectRefused = true;
+            stop(false);
+            return;
+        }
+        // A form sent to an address that moved is asked for with GET, as
+        // browsers do, except after 307 and 308.
+        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool post = m_post && (status == 307 || status == 308);
+        m_post = post;
+        // Still inside its own signal: the finished reply goes later.
+        QNetworkReply *done = m_reply.release();
+        done->disconnect(&m_loop);
+        done->deleteLater();
+        send(to, post);
+    }
+
+    QNetworkAccessManager &m_manager;
+    QEventLoop &m_loop;
+    std::unique_ptr<QNetworkReply, ReplyDeleter> m_reply;
+    bool m_post = true;
+    int m_redirects = 0;
+    bool m_tooLarge = false;
+    bool m_redirectRefused = false;
+};
+
 class NetworkTransport final : public LookupTransport
 {
 public:
@@ -33,45 +144,26 @@ public:
 
     LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) override
     {
-        QNetworkRequest request(url);
-        request.setHeader(QNetworkRequest::ContentTypeHeader,
-                          QByteArrayLiteral("application/x-www-form-urlencoded"));
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                             QNetworkRequest::NoLessSafeRedirectPolicy);
-        request.setMaximumRedirectsAllowed(10);
-
-        // Deleted on every path, even while the answer is still arriving.
-        std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
-            m_manager.post(request, QByteArray()), [](QNetworkReply *r) {
-                r->abort();
-                delete r;
-            });
-
         QEventLoop loop;
-        bool tooLarge = false;
-        QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
-                         [&tooLarge, &loop](qint64 received, qint64 total) {
-                             if (received > kMaxAnswerBytes || total > kMaxAnswerBytes) {
-                                 tooLarge = true;
-                                 loop.quit();
-                             }
-                         });
-        if (!reply->isFinished())
+        Exchange exchange(m_manager, loop);
+        exchange.send(url, true);
+        if (!exchange.reply().isFinished())
             m_clock.runEventLoop(loop, wait);
 
+        QNetworkReply &reply = exchange.reply();
         LookupAnswer answer;
-        if (tooLarge || reply->bytesAvailable() > kMaxAnswerBytes || failedInTransfer(*reply))
+        if (exchange.tooLarge() || exchange.redirectRefused() || reply.bytesAvailable() > kMaxAnswerBytes
+            || failedInTransfer(reply))
             return answer;
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (!status.isValid())
             return answer;
         answer.hasStatus = true;
         answer.status = status.toInt();
-        answer.contentType = reply->rawHeader(QByteArrayLiteral("Content-Type"));
-        answer.url = reply->url();
+        answer.contentType = reply.rawHeader(QByteArrayLiteral("Content-Type"));
+        answer.url = reply.url();
         // A body still arriving when the wait ends is read as far as it came.
-        answer.body = reply->readAll();
+        answer.body = reply.readAll();
         return answer;
     }
 
