@@ -3,6 +3,7 @@
 #include <memory>
 #include <thread>
 
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
@@ -71,7 +72,12 @@ private Q_SLOTS:
     void closingDuringALookupEndsTheProgram();
 
 private:
-    QStringList requestsSince(qsizetype count) const { return m_service->requests().mid(count); }
+    // The lookups' requests (the map window's browser GETs its page and icon,
+    // sometimes after the test has moved on).
+    QStringList lookupsSince(qsizetype count) const
+    {
+        return m_service->requests().mid(count).filter(QRegularExpression(u"^POST "_s));
+    }
 
     std::unique_ptr<SampleServiceProcess> m_service;
 };
@@ -105,7 +111,7 @@ void TestCreateMap::phoneForms()
 
     driver.createMap();
 
-    const QStringList requests = requestsSince(before);
+    const QStringList requests = lookupsSince(before);
     QCOMPARE(requests.size(), 1);
     QCOMPARE(requests.constFirst(), u"POST /lookups/phonelocation.asp?number=2223334444&submit1=Process"_s);
     QCOMPARE(driver.box(u"txtPhone"_s)->text(), u"2223334444"_s);
@@ -143,7 +149,7 @@ void TestCreateMap::invalidNumbers()
     QCOMPARE(driver.boxes().constFirst().title, u"Invalid phone number"_s);
     QCOMPARE(driver.box(u"txtPhone"_s)->text(), typed);
     QCOMPARE(driver.resultText(), kStartupNotice);
-    QCOMPARE(requestsSince(before), QStringList());
+    QCOMPARE(lookupsSince(before), QStringList());
 }
 
 void TestCreateMap::anyTenCharactersAreLookedUp_data()
@@ -164,7 +170,7 @@ void TestCreateMap::anyTenCharactersAreLookedUp()
 
     driver.createMap();
 
-    QCOMPARE(requestsSince(before),
+    QCOMPARE(lookupsSince(before),
              QStringList{u"POST /lookups/phonelocation.asp?number=%1&submit1=Process"_s.arg(sent)});
     QCOMPARE(driver.box(u"txtPhone"_s)->text(), sent);
     QCOMPARE(driver.boxes().size(), 1);
@@ -262,7 +268,7 @@ void TestCreateMap::addressSearch()
 
     driver.createMap();
 
-    QCOMPARE(requestsSince(before).value(0), u"POST "_s + request);
+    QCOMPARE(lookupsSince(before).value(0), u"POST "_s + request);
     QCOMPARE(driver.boxes().size(), 0);
     QCOMPARE(driver.maps().size(), 1);
     // The map window of an address search has no title.
@@ -295,7 +301,7 @@ void TestCreateMap::incompleteAddress()
     QCOMPARE(driver.boxes().constFirst().text, u"Please complete all entries for the address."_s);
     QCOMPARE(driver.boxes().constFirst().title, u"Corvale"_s);
     QCOMPARE(driver.resultText(), kStartupNotice);
-    QCOMPARE(requestsSince(before), QStringList());
+    QCOMPARE(lookupsSince(before), QStringList());
     QCOMPARE(driver.box(u"txtCity"_s)->text(), address.value(1));
 }
 
@@ -340,7 +346,7 @@ void TestCreateMap::addressWithoutMap()
 
     driver.createMap();
 
-    QCOMPARE(requestsSince(before).value(0), request);
+    QCOMPARE(lookupsSince(before).value(0), request);
     QCOMPARE(driver.maps().size(), 0);
     QCOMPARE(driver.boxes().size(), 1);
     QCOMPARE(driver.boxes().constFirst().text, message);
