@@ -131,17 +131,23 @@ class TextCollector
 public:
     void collapsible(std::string_view text)
     {
-        for (const char c : text) {
-            if (isCollapsible(c)) {
+        size_t at = 0;
+        while (at < text.size()) {
+            if (isCollapsible(text[at])) {
                 m_pendingSpace = !m_atLineStart;
+                ++at;
                 continue;
             }
+            size_t wordEnd = at;
+            while (wordEnd < text.size() && !isCollapsible(text[wordEnd]))
+                ++wordEnd;
             beginContent();
             if (m_pendingSpace)
                 m_out += ' ';
             m_pendingSpace = false;
-            m_out += c;
+            m_out.append(text.substr(at, wordEnd - at));
             m_atLineStart = false;
+            at = wordEnd;
         }
     }
 
@@ -389,11 +395,12 @@ QString renderInnerText(const QString &page, std::chrono::milliseconds parseBudg
 
 QStringList PageToLines(const QString &page)
 {
-    QString text = renderInnerText(page);
+    const QString text = renderInnerText(page);
     if (text.isEmpty())
         return {};
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text.split(QStringLiteral("\r\n"));
+    // Each line break of the rendering, written as CR LF, is where the text
+    // splits; a CR that the page itself holds stays in its line either way.
+    return text.split(u'\n');
 }
 
 Extracted ExtractBetween(const QString &page, const QString &startMarker, const QString &endMarker)

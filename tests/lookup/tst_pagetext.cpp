@@ -59,6 +59,9 @@ void TestPageText::pageToLines_data()
     QTest::newRow("hidden elements give nothing")
         << QStringLiteral("<div hidden>secret</div><input type=hidden value=v>seen")
         << QStringList{QStringLiteral("seen")};
+    QTest::newRow("a CR the page holds stays in its line")
+        << QStringLiteral("<div>a&#13;</div>b&#13;c")
+        << QStringList{QStringLiteral("a\r"), QStringLiteral("b\rc")};
     QTest::newRow("list items end lines")
         << QStringLiteral("<ul><li>a</li><li>b</li></ul>")
         << QStringList{QStringLiteral("a"), QStringLiteral("b")};
