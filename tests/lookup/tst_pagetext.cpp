@@ -59,8 +59,8 @@ void TestPageText::pageToLines_data()
     QTest::newRow("hidden elements give nothing")
         << QStringLiteral("<div hidden>secret</div><input type=hidden value=v>seen")
         << QStringList{QStringLiteral("seen")};
-    QTest::newRow("a CR the page holds stays in its line")
-        << QStringLiteral("<div>a&#13;</div>b&#13;c")
+    QTest::newRow("a CR the page holds in pre stays in its line")
+        << QStringLiteral("<pre>a&#13;\nb&#13;c</pre>")
         << QStringList{QStringLiteral("a\r"), QStringLiteral("b\rc")};
     QTest::newRow("list items end lines")
         << QStringLiteral("<ul><li>a</li><li>b</li></ul>")
