@@ -9,6 +9,10 @@ class QWidget;
 
 namespace corvale {
 
+// What both places that ask for the map folder show in the chooser.
+inline constexpr QLatin1String kMapFolderPrompt("Please select the directory where the document will be saved.");
+inline constexpr QLatin1String kMapFolderCaption("Saving Map");
+
 // What the folder chooser is opened with.
 struct FolderRequest
 {

@@ -50,8 +50,6 @@ const QString kStartupNotice =
     u"This program uses the Melissa data server. When maps are displayed you can create a free account "
     "that allows you for 50 retrieval per day. If you need more just edit your account and this will set "
     "back the counter."_s;
-const QString kFolderPrompt = u"Please select the directory where the document will be saved."_s;
-const QString kFolderCaption = u"Saving Map"_s;
 
 // A control of the design: its name, its place in twips and what its
 // constructor takes besides the parent.
@@ -259,7 +257,7 @@ void frmMaps::Form_Load()
 void frmMaps::cmdMapPath_Click()
 {
     const QString chosen =
-        BrowseForFolder(this, kFolderPrompt, kFolderCaption, AddBackslash(programFolder()), false);
+        BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder()), false);
     // A cancel empties the run's folder too: the next save asks again.
     m_mapFolder.setPath(AddBackslash(MapFolder::cleaned(chosen)));
     if (!m_mapFolder.path().isEmpty()) {

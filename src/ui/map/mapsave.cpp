@@ -44,8 +44,8 @@ bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, cons
         // for the next press.
         mapFolder.setPath(programFolder());
         folder = AddBackslash(MapFolder::cleaned(
-            BrowseForFolder(window, u"Please select the directory where the document will be saved."_s,
-                            u"Saving Map"_s, AddBackslash(mapFolder.path()), false)));
+            BrowseForFolder(window, kMapFolderPrompt, kMapFolderCaption,
+                            AddBackslash(mapFolder.path()), false)));
     }
     if (folder.isEmpty())
         return false;

@@ -8,6 +8,7 @@
 
 #include "corvale/version.h"
 #include "scriptedpath.h"
+#include "testcontrols.h"
 #include "ui/about/frmabout.h"
 #include "ui/about/systeminfo.h"
 #include "ui/common/apptitle.h"
@@ -18,32 +19,13 @@ using namespace Qt::StringLiterals;
 
 namespace corvale {
 
+using test::control;
+
 namespace {
 
 const QString kUnavailable = u"System Information Is Unavailable At This Time"_s;
 
-template<typename T = QWidget>
-T *control(const frmAbout &window, const QString &name)
-{
-    auto *found = window.findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
 } // namespace
-
-// Stands in for the desktop's browser.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 class TestFrmAbout : public QObject
 {
@@ -223,15 +205,13 @@ void TestFrmAbout::okClosesEscapeDoesNot()
 
 void TestFrmAbout::linkOpensMakersSite()
 {
-    UrlRecorder browser;
-    QDesktopServices::setUrlHandler(u"https"_s, &browser, "open");
+    test::UrlRecorder browser(u"https"_s);
     frmAbout window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     QTest::mouseClick(control(window, u"lblVersion"_s), Qt::LeftButton);
     QTest::mouseClick(control(window, u"blue"_s), Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(u"https"_s);
 
     QCOMPARE(browser.opened, QList<QUrl>{QUrl(kMakerWebAddress)});
     QVERIFY(browser.opened.constFirst().isValid());
