@@ -1,11 +1,15 @@
 #include "lookup/pagetext.h"
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include <gumbo.h>
@@ -129,6 +133,9 @@ bool isCollapsible(char c)
 class TextCollector
 {
 public:
+    // Room for `expected` bytes: the text is seldom longer than its page.
+    explicit TextCollector(size_t expected) { m_out.reserve(expected); }
+
     void collapsible(std::string_view text)
     {
         size_t at = 0;
@@ -204,9 +211,9 @@ struct Frame
     bool keepsWhiteSpace;
 };
 
-std::string renderTree(const GumboNode *root)
+std::string renderTree(const GumboNode *root, size_t pageBytes)
 {
-    TextCollector collector;
+    TextCollector collector(pageBytes);
     int keepWhiteSpaceDepth = 0;
     // Iterative walk: pages nobody here controls may nest arbitrarily deep.
     std::vector<std::pair<const GumboNode *, bool>> work{{root, false}};
@@ -279,9 +286,14 @@ std::string renderTree(const GumboNode *root)
 }
 
 // Everything Gumbo allocates for one page, freed at once when the page is
-// done: no walk over the tree, however deep. It also ends a parse that runs
-// past its CPU time. Gumbo cannot be stopped from outside and holds nothing
-// but memory from here, so the allocator jumps back out of it.
+// done: no walk over the tree, however deep. Gumbo makes about one small
+// block for every four bytes of a page; its tree takes several times the
+// page. Blocks of up to 512 bytes come from 4 KiB runs that each hold blocks
+// of one size, eight bytes apart, with no word of their own: the run's
+// first word tells their size, and freed blocks are used again. Runs are cut
+// from 1 MiB chunks. The arena also ends a parse that runs past its CPU
+// time: Gumbo cannot be stopped from outside and holds nothing but memory
+// from here, so the allocator jumps back out of it.
 class ParseArena
 {
 public:
@@ -295,9 +307,11 @@ public:
 
     ~ParseArena()
     {
-        while (m_last) {
-            Block *block = m_last;
-            m_last = block->previous;
+        for (const std::uintptr_t chunk : m_chunks)
+            ::operator delete(reinterpret_cast<void *>(chunk), kChunkAlignment);
+        while (m_large) {
+            Large *block = m_large;
+            m_large = block->next;
             std::free(block);
         }
     }
@@ -315,10 +329,26 @@ public:
     }
 
 private:
-    struct alignas(std::max_align_t) Block
+    static constexpr size_t kStep = 8;
+    static constexpr size_t kLargestSmall = 512;
+    static constexpr size_t kRunBytes = 4096;
+    static constexpr size_t kChunkBytes = 1024 * 1024;
+    static constexpr std::align_val_t kChunkAlignment{kChunkBytes};
+
+    // The run now filled with blocks of one size, and the blocks of that
+    // size freed.
+    struct Size
     {
-        Block *previous;
-        Block *next;
+        std::byte *next = nullptr;
+        std::byte *end = nullptr;
+        void *freed = nullptr;
+    };
+
+    // A block of more than kLargestSmall bytes, from malloc, on a list.
+    struct alignas(16) Large
+    {
+        Large *previous;
+        Large *next;
     };
 
     GumboOutput *parseOrGiveUp(const GumboOptions &options, const QByteArray &utf8)
@@ -335,14 +365,52 @@ private:
         constexpr unsigned kCallsPerClockRead = 256;
         if (++self.m_calls % kCallsPerClockRead == 0 && std::clock() > self.m_deadline)
             std::longjmp(self.m_giveUp, 1);
-        auto *block = static_cast<Block *>(std::malloc(sizeof(Block) + size));
+        return size > kLargestSmall ? self.allocateLarge(size) : self.allocateSmall(std::max<size_t>(size, 1));
+    }
+
+    void *allocateSmall(size_t size)
+    {
+        const size_t blockBytes = (size + kStep - 1) / kStep * kStep;
+        Size &blocks = m_sizes[blockBytes / kStep];
+        if (void *reused = blocks.freed) {
+            blocks.freed = *static_cast<void **>(reused);
+            return reused;
+        }
+        if (static_cast<size_t>(blocks.end - blocks.next) < blockBytes) {
+            std::byte *run = newRun();
+            *reinterpret_cast<size_t *>(run) = blockBytes;
+            blocks.next = run + kStep;
+            blocks.end = run + kRunBytes;
+        }
+        void *block = blocks.next;
+        blocks.next += blockBytes;
+        return block;
+    }
+
+    std::byte *newRun()
+    {
+        if (m_runs == m_runsEnd) {
+            auto *chunk = static_cast<std::byte *>(::operator new(kChunkBytes, kChunkAlignment, std::nothrow));
+            if (!chunk)
+                std::longjmp(m_giveUp, 1);
+            m_chunks.insert(reinterpret_cast<std::uintptr_t>(chunk));
+            m_runs = chunk;
+            m_runsEnd = chunk + kChunkBytes;
+        }
+        std::byte *run = m_runs;
+        m_runs += kRunBytes;
+        return run;
+    }
+
+    void *allocateLarge(size_t size)
+    {
+        auto *block = static_cast<Large *>(std::malloc(sizeof(Large) + size));
         if (!block)
-            std::longjmp(self.m_giveUp, 1);
-        block->previous = self.m_last;
-        block->next = nullptr;
-        if (self.m_last)
-            self.m_last->next = block;
-        self.m_last = block;
+            std::longjmp(m_giveUp, 1);
+        *block = {nullptr, m_large};
+        if (m_large)
+            m_large->previous = block;
+        m_large = block;
         return block + 1;
     }
 
@@ -351,51 +419,75 @@ private:
         if (!memory)
             return;
         auto &self = *static_cast<ParseArena *>(arena);
-        Block *block = static_cast<Block *>(memory) - 1;
-        if (block->next)
-            block->next->previous = block->previous;
-        else
-            self.m_last = block->previous;
+        const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(memory);
+        if (self.m_chunks.contains(address & ~(kChunkBytes - 1))) {
+            const std::uintptr_t run = address & ~(kRunBytes - 1);
+            Size &blocks = self.m_sizes[*reinterpret_cast<const size_t *>(run) / kStep];
+            *static_cast<void **>(memory) = blocks.freed;
+            blocks.freed = memory;
+            return;
+        }
+        Large *block = static_cast<Large *>(memory) - 1;
         if (block->previous)
             block->previous->next = block->next;
+        else
+            self.m_large = block->next;
+        if (block->next)
+            block->next->previous = block->previous;
         std::free(block);
     }
 
     std::clock_t m_deadline;
     unsigned m_calls = 0;
-    Block *m_last = nullptr;
+    std::array<Size, kLargestSmall / kStep + 1> m_sizes{};
+    std::unordered_set<std::uintptr_t> m_chunks;
+    std::byte *m_runs = nullptr;
+    std::byte *m_runsEnd = nullptr;
+    Large *m_large = nullptr;
     std::jmp_buf m_giveUp;
 };
 
 // Gumbo takes well under a tenth of this on any page the guard lets through.
-std::chrono::milliseconds parseBudget(qsizetype bytes)
+std::chrono::milliseconds parseBudget(qsizetype characters)
 {
     constexpr auto kBase = std::chrono::milliseconds(250);
-    constexpr auto kPerMebibyte = std::chrono::milliseconds(125);
-    return kBase + kPerMebibyte * bytes / (1024 * 1024);
+    constexpr auto kPerMebi = std::chrono::milliseconds(125);
+    return kBase + kPerMebi * characters / (1024 * 1024);
 }
 
 } // namespace
 
-QString renderInnerText(const QString &page)
+QString renderInnerText(QString page)
 {
-    const QByteArray utf8 = page.toUtf8();
-    return renderInnerText(page, parseBudget(utf8.size()));
+    const std::chrono::milliseconds budget = parseBudget(page.size());
+    return renderInnerText(std::move(page), budget);
 }
 
-QString renderInnerText(const QString &page, std::chrono::milliseconds parseBudget)
+QString renderInnerText(QString page, std::chrono::milliseconds parseBudget)
 {
-    const QByteArray bounded = boundedForParser(page.toUtf8());
-    ParseArena arena(parseBudget);
-    const GumboNode *document = arena.parse(bounded);
-    if (!document)
-        return {};
-    return QString::fromStdString(renderTree(document));
+    // Each copy of the page goes as soon as the next is made: the parser's
+    // tree takes several times the page.
+    QByteArray utf8 = page.toUtf8();
+    page = QString();
+    QByteArray bounded = boundedForParser(utf8);
+    utf8 = QByteArray();
+    const size_t pageBytes = static_cast<size_t>(bounded.size());
+    std::string text;
+    {
+        ParseArena arena(parseBudget);
+        const GumboNode *document = arena.parse(bounded);
+        if (!document)
+            return {};
+        // The tree holds copies of the text it needs.
+        bounded = QByteArray();
+        text = renderTree(document, pageBytes);
+    }
+    return QString::fromStdString(text);
 }
 
-QStringList PageToLines(const QString &page)
+QStringList PageToLines(QString page)
 {
-    const QString text = renderInnerText(page);
+    const QString text = renderInnerText(std::move(page));
     if (text.isEmpty())
         return {};
     // Each line break of the rendering, written as CR LF, is where the text

@@ -8,14 +8,15 @@
 namespace corvale {
 
 // The page as a browser's innerText would render it without a style sheet,
-// split into lines at CR LF. An empty text gives no lines.
-QStringList PageToLines(const QString &page);
+// split into lines at CR LF. An empty text gives no lines. The page is taken
+// by value: moved in, its memory is given back before the parse needs more.
+QStringList PageToLines(QString page);
 
 // The rendered text alone, lines ended by LF. The parser gets CPU time in
 // proportion to the page; a page it cannot take apart in that time renders
 // as no text.
-QString renderInnerText(const QString &page);
-QString renderInnerText(const QString &page, std::chrono::milliseconds parseBudget);
+QString renderInnerText(QString page);
+QString renderInnerText(QString page, std::chrono::milliseconds parseBudget);
 
 // The text strictly between the first `startMarker` and the first `endMarker`
 // after it; nullopt-like empty `found` when either is missing.

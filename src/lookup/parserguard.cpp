@@ -75,18 +75,24 @@ TagName tagNameOf(string_view name)
     return {tag, hash};
 }
 
+// The attributes that the rendering reads: an element hidden, an input of
+// type hidden, the prompt of an old search field.
+constexpr std::array<string_view, 3> kReadAttributes{"hidden", "type", "prompt"};
+
 struct Tag
 {
     bool isEnd = false;
     bool selfClosing = false;
-    bool hidden = false;
-    bool hasAttributes = false;
     TagName name;
     string_view nameText;
     size_t begin = 0;           // the '<'
-    size_t nameEnd = 0;
     size_t close = 0;           // the '>'
-    std::optional<size_t> excessAttributes; // where the first attribute past the limit begins
+    // The first of each of kReadAttributes, as written, or empty.
+    std::array<string_view, kReadAttributes.size()> read;
+    bool otherAttributes = false;
+
+    bool hidden() const { return !read[0].empty(); }
+    bool hasAttributes() const { return otherAttributes || !read[0].empty() || !read[1].empty() || !read[2].empty(); }
 };
 
 enum class TextMode { Data, RawText, RcData, ScriptData, PlainText };
@@ -297,26 +303,17 @@ private:
         size_t at = nameBegin;
         while (at < m_text.size() && !isSpace(m_text[at]) && m_text[at] != '/' && m_text[at] != '>')
             ++at;
-        tag.nameEnd = at;
         tag.nameText = m_text.substr(nameBegin, at - nameBegin);
         tag.name = tagNameOf(tag.nameText);
 
         State state = State::BeforeName;
         char quote = 0;
-        int attributes = 0;
-        size_t attributeName = 0;
+        m_attributes.clear();
         const auto beginAttribute = [&](size_t where) {
             state = State::Name;
-            attributeName = where;
-            tag.hasAttributes = true;
-            if (++attributes == kMaxTagAttributes + 1)
-                tag.excessAttributes = where;
+            m_attributes.push_back({where, where});
         };
-        const auto endAttributeName = [&](size_t where) {
-            if (attributes <= kMaxTagAttributes
-                && equalsIgnoringCase(m_text.substr(attributeName, where - attributeName), "hidden"))
-                tag.hidden = true;
-        };
+        const auto endAttributeName = [&](size_t where) { m_attributes.back().nameEnd = where; };
         for (; at < m_text.size(); ++at) {
             const char c = m_text[at];
             switch (state) {
@@ -397,6 +394,25 @@ private:
     {
         tag.close = close;
         m_pos = close + 1;
+        // An attribute runs to the next one, or to the tag's end.
+        for (size_t i = 0; i < m_attributes.size(); ++i) {
+            const Attribute &attribute = m_attributes[i];
+            const string_view name = m_text.substr(attribute.begin, attribute.nameEnd - attribute.begin);
+            const bool last = i + 1 == m_attributes.size();
+            size_t end = last ? close : m_attributes[i + 1].begin;
+            // The slash of a self-closing tag is the tag's, not its last attribute's.
+            if (last && tag.selfClosing && m_text[end - 1] == '/')
+                --end;
+            while (end > attribute.begin && isSpace(m_text[end - 1]))
+                --end;
+            const auto known = std::find_if(kReadAttributes.begin(), kReadAttributes.end(),
+                                            [name](string_view read) { return equalsIgnoringCase(name, read); });
+            const size_t slot = static_cast<size_t>(known - kReadAttributes.begin());
+            if (known != kReadAttributes.end() && tag.read[slot].empty())
+                tag.read[slot] = m_text.substr(attribute.begin, end - attribute.begin);
+            else
+                tag.otherAttributes = true;
+        }
         return true;
     }
 
@@ -497,8 +513,15 @@ private:
             && equalsIgnoringCase(m_text.substr(from, end - from), "script");
     }
 
+    struct Attribute
+    {
+        size_t begin;
+        size_t nameEnd;
+    };
+
     string_view m_text;
     size_t m_pos = 0;
+    std::vector<Attribute> m_attributes;
     TextMode m_mode = TextMode::Data;
     GumboTag m_rawElement = GUMBO_TAG_LAST;
     std::optional<bool> m_quirks;
@@ -1198,14 +1221,14 @@ private:
     {
         const GumboTag t = tag.name.tag;
         if (isFormatting(t)) {
-            const bool hidden = tag.hidden && keep(tag, tagNameOf("span"), "<span");
-            if (!hidden && !tag.hidden)
+            const bool hidden = tag.hidden() && keep(tag, tagNameOf("span"), "span");
+            if (!hidden && !tag.hidden())
                 m_editor.remove(tag);
             m_formatting[t].push_back(hidden);
             return;
         }
-        if ((t == GUMBO_TAG_HTML || t == GUMBO_TAG_BODY) && tag.hasAttributes) {
-            // Later ones add their attributes to the first, each one compared with all.
+        if ((t == GUMBO_TAG_HTML || t == GUMBO_TAG_BODY) && tag.hasAttributes()) {
+            // Later ones add their attributes to the first.
             bool &seen = t == GUMBO_TAG_HTML ? m_seenHtml : m_seenBody;
             if (seen) {
                 m_editor.replace(tag.begin, tag.close + 1, t == GUMBO_TAG_HTML ? "<html>" : "<body>");
@@ -1213,21 +1236,20 @@ private:
             }
             seen = true;
         }
-        const bool kept = m_model.opensForeign(t) && isHtmlOnly(t)
-            ? keep(tag, foreignName(tag), "<" + foreignPrefix(tag))
-            : keep(tag, tag.name, {});
+        const bool kept = m_model.opensForeign(t) && isHtmlOnly(t) ? keep(tag, foreignName(tag), foreignSpelling(tag))
+                                                                    : keep(tag, tag.name, {});
         if (!kept)
             ++m_droppedEnds[t];
     }
 
     // An SVG or MathML element with an HTML name gets a name of its own.
-    static std::string foreignPrefix(const Tag &tag) { return "x-" + std::string(tag.nameText); }
+    static std::string foreignSpelling(const Tag &tag) { return "x-" + std::string(tag.nameText); }
 
-    static TagName foreignName(const Tag &tag) { return tagNameOf(foreignPrefix(tag)); }
+    static TagName foreignName(const Tag &tag) { return tagNameOf(foreignSpelling(tag)); }
 
-    // Passes a start tag on, as `as` (its name written `opening` when that is
-    // given); leaves it out when it nests too deep.
-    bool keep(const Tag &tag, TagName as, const std::string &opening)
+    // Passes a start tag on as `as`, written `spelling` when that is given;
+    // leaves it out when it nests too deep.
+    bool keep(const Tag &tag, TagName as, const std::string &spelling)
     {
         Tag applied = tag;
         applied.name = as;
@@ -1236,9 +1258,7 @@ private:
             m_editor.remove(tag);
             return false;
         }
-        if (!opening.empty())
-            m_editor.replace(tag.begin, tag.nameEnd, opening);
-        cutExcessAttributes(tag);
+        write(tag, spelling);
         if (mode != TextMode::Data)
             m_scanner.enter(mode, as.tag);
         return true;
@@ -1271,17 +1291,30 @@ private:
             Tag applied = tag;
             applied.name = foreignName(tag);
             m_model.end(applied);
-            m_editor.replace(tag.begin, tag.nameEnd, "</" + foreignPrefix(tag));
+            write(tag, foreignSpelling(tag));
         } else {
             m_model.end(tag);
+            write(tag, {});
         }
-        cutExcessAttributes(tag);
     }
 
-    void cutExcessAttributes(const Tag &tag)
+    // Writes a tag anew when its name changes or it has attributes that the
+    // rendering does not read: the parser keeps each one it is given, and
+    // compares it with all before it.
+    void write(const Tag &tag, const std::string &spelling)
     {
-        if (tag.excessAttributes)
-            m_editor.replace(*tag.excessAttributes, tag.close, tag.selfClosing ? " /" : "");
+        if (spelling.empty() && !tag.otherAttributes && (!tag.isEnd || !tag.hasAttributes()))
+            return;
+        std::string text = tag.isEnd ? "</" : "<";
+        text += spelling.empty() ? tag.nameText : spelling;
+        for (const string_view read : tag.read) {
+            if (!tag.isEnd && !read.empty()) {
+                text += ' ';
+                text += read;
+            }
+        }
+        text += tag.selfClosing && !tag.isEnd ? " />" : ">";
+        m_editor.replace(tag.begin, tag.close + 1, text);
     }
 
     Scanner m_scanner;

@@ -12,15 +12,14 @@ namespace corvale {
 // Elements opened deeper than this are left out (their text stays); a
 // browser stops nesting in the same way.
 inline constexpr int kMaxParserNesting = 256;
-// Attributes of one tag past this many are left out.
-inline constexpr int kMaxTagAttributes = 64;
 
 // The UTF-8 page as the HTML parser may safely see it. Its rendered text is
 // the page's own, except where the page nests deeper than
 // kMaxParserNesting. Formatting tags (<b>, <font>, <a>, ...) are taken out:
 // without a style sheet they add nothing to the text; one that is hidden
-// becomes a hidden <span>. Tags are found as the parser finds them, so text,
-// comments and scripts are passed on unchanged.
+// becomes a hidden <span>. Attributes are left out but those the rendering
+// reads (hidden, type, prompt), each once. Tags are found as the parser
+// finds them, so text, comments and scripts are passed on unchanged.
 QByteArray boundedForParser(const QByteArray &html);
 
 } // namespace corvale

@@ -202,10 +202,14 @@ void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QStr
 {
     try {
         LookupCall call(m_clock, m_factory);
-        const Page first = call.FetchLookupPage(
+        Page first = call.FetchLookupPage(
             requestAddress(m_base, fillTemplate(kPhoneTemplate, {{QStringLiteral("^^^^^^"), PhoneNumber}})),
             kFirstPageAttempts);
-        const QStringList lines = PageToLines(first.text);
+        const qsizetype mapY = first.text.indexOf(u">Map-Y"_s);
+        const QUrl link = mapY >= 0 ? mapLinkOf(first, mapY) : QUrl();
+        // Past the link the page is read only as lines: its memory goes back
+        // before the parser takes its own.
+        const QStringList lines = PageToLines(std::move(first.text));
 
         QString resultNumber = PhoneNumber;
         QString company;
@@ -232,8 +236,6 @@ void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QStr
             }
         }
 
-        const qsizetype mapY = first.text.indexOf(u">Map-Y"_s);
-        const QUrl link = mapY >= 0 ? mapLinkOf(first, mapY) : QUrl();
         if (!link.isEmpty()) {
             MapLink = link.toString(QUrl::FullyEncoded);
             const Page map = call.FetchLookupPage(link, kMapPageAttempts);
