@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite.
+# Installs what is missing, builds, and runs the whole test suite; then the
+# sanitizer run and the short fuzz runs.
 set -euo pipefail
 CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$CORVALE_ROOT/scripts/common.sh"
@@ -7,3 +8,8 @@ CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 corvale_install_dependencies
 corvale_build "$CORVALE_ROOT/build/test" RelWithDebInfo
 ctest --test-dir "$CORVALE_ROOT/build/test" --output-on-failure -j "$(nproc)"
+# The same tests under the sanitizers, leaving out those that start the web
+# engine; then each fuzz target for a short fixed run (the README says how
+# to run them long).
+corvale_sanitized_tests "$CORVALE_ROOT/build/sanitize"
+corvale_short_fuzz "$CORVALE_ROOT/build/fuzz"

@@ -4,7 +4,7 @@ CORVALE_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-webengine-dev libgumbo-dev libturbojpeg0-dev libcpp-httplib-dev
     libbenchmark-dev clang libclang-rt-14-dev
-    xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation
+    xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time
 )
 
 # Installs what is missing (as root), or prints the apt-get line and stops.
@@ -50,4 +50,42 @@ corvale_start_sample_service() {
         exit 1
     fi
     export CORVALE_LOOKUP_BASE=$base
+}
+
+# corvale_sanitized_tests BUILD_DIR
+# Builds with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
+# test that does not start the web engine (a test that does carries the
+# CTest label webengine). The first report fails the run.
+corvale_sanitized_tests() {
+    local dir=$1
+    corvale_build "$dir" RelWithDebInfo -DCORVALE_SANITIZE=ON -DCORVALE_BUILD_BENCH=OFF
+    ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --label-exclude webengine
+}
+
+# corvale_short_fuzz BUILD_DIR
+# Builds the fuzz targets with clang and runs each for a fixed number of
+# inputs, starting from its seeds and from every input that once failed. An
+# input that fails now is left in BUILD_DIR/artifacts.
+corvale_short_fuzz() {
+    local dir=$1 run target runs
+    cmake -S "$CORVALE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DCORVALE_FUZZ=ON -DCORVALE_BUILD_TESTS=OFF -DCORVALE_BUILD_BENCH=OFF
+    cmake --build "$dir" -j "$(nproc)" --target fuzz_pagetext fuzz_lookups fuzz_query
+    mkdir -p "$dir/artifacts"
+    for run in pagetext:30000 lookups:60000 query:100000; do
+        target=${run%:*}
+        runs=${run#*:}
+        rm -rf "$dir/corpus/$target"
+        mkdir -p "$dir/corpus/$target"
+        if ! "$dir/fuzz/fuzz_$target" -seed=1 -runs="$runs" -max_total_time=60 -max_len=1048576 -timeout=1 \
+            -rss_limit_mb=2048 -dict="$CORVALE_ROOT/fuzz/html.dict" -artifact_prefix="$dir/artifacts/$target-" \
+            "$dir/corpus/$target" "$CORVALE_ROOT/fuzz/corpus/$target" "$CORVALE_ROOT/fuzz/regressions/$target" \
+            > "$dir/$target.log" 2>&1; then
+            tail -n 40 "$dir/$target.log" >&2
+            echo "fuzz_$target failed; the input that failed is in $dir/artifacts" >&2
+            return 1
+        fi
+        echo "fuzz_$target: $(tail -n 1 "$dir/$target.log")"
+    done
 }
