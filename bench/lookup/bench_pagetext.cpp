@@ -1,0 +1,68 @@
+#include <benchmark/benchmark.h>
+
+#include <gumbo.h>
+
+#include <QString>
+
+#include "benchpages.h"
+#include "lookup/pagetext.h"
+#include "lookup/parserguard.h"
+#include "samplepages.h"
+
+namespace corvale {
+
+namespace {
+
+// 0: the sample service's answer for (312) 555-0142; 1: a mebibyte of tables
+// and paragraphs.
+std::string pageFor(const benchmark::State &state)
+{
+    return state.range(0) == 0 ? phoneAnswerPage(*findPhone("3125550142")) : tablesAndParagraphs(1 << 20);
+}
+
+void setLabel(benchmark::State &state, const std::string &page)
+{
+    state.SetLabel(state.range(0) == 0 ? "typical answer" : "1 MiB of tables and paragraphs");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+
+// Gumbo alone, on the UTF-8 bytes: the yardstick.
+void BM_GumboParse(benchmark::State &state)
+{
+    const std::string page = pageFor(state);
+    for (auto _ : state) {
+        GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
+        benchmark::DoNotOptimize(output->document);
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+    setLabel(state, page);
+}
+BENCHMARK(BM_GumboParse)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// All of it, from the page as text to its lines.
+void BM_PageToLines(benchmark::State &state)
+{
+    const std::string page = pageFor(state);
+    const QString text = QString::fromStdString(page);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PageToLines(text));
+    setLabel(state, page);
+}
+BENCHMARK(BM_PageToLines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The guard's share of it.
+void BM_BoundedForParser(benchmark::State &state)
+{
+    const std::string page = pageFor(state);
+    const QByteArray utf8 = QByteArray::fromStdString(page);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(boundedForParser(utf8));
+    setLabel(state, page);
+}
+BENCHMARK(BM_BoundedForParser)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+} // namespace corvale
+
+BENCHMARK_MAIN();
