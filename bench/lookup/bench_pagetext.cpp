@@ -20,8 +20,15 @@ std::string pageFor(const benchmark::State &state)
     return state.range(0) == 0 ? phoneAnswerPage(*findPhone("3125550142")) : tablesAndParagraphs(1 << 20);
 }
 
-void setLabel(benchmark::State &state, const std::string &page)
+// Times `run` on the page the benchmark's argument names, as `prepare`
+// makes it beforehand.
+template <typename Prepare, typename Run>
+void timeOnPage(benchmark::State &state, Prepare prepare, Run run)
 {
+    const std::string page = pageFor(state);
+    const auto prepared = prepare(page);
+    for (auto _ : state)
+        run(prepared);
     state.SetLabel(state.range(0) == 0 ? "typical answer" : "1 MiB of tables and paragraphs");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
@@ -29,35 +36,26 @@ void setLabel(benchmark::State &state, const std::string &page)
 // Gumbo alone, on the UTF-8 bytes: the yardstick.
 void BM_GumboParse(benchmark::State &state)
 {
-    const std::string page = pageFor(state);
-    for (auto _ : state) {
+    timeOnPage(state, [](const std::string &page) { return page; }, [](const std::string &page) {
         GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
         benchmark::DoNotOptimize(output->document);
         gumbo_destroy_output(&kGumboDefaultOptions, output);
-    }
-    setLabel(state, page);
+    });
 }
 BENCHMARK(BM_GumboParse)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // All of it, from the page as text to its lines.
 void BM_PageToLines(benchmark::State &state)
 {
-    const std::string page = pageFor(state);
-    const QString text = QString::fromStdString(page);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(PageToLines(text));
-    setLabel(state, page);
+    timeOnPage(state, &QString::fromStdString, [](const QString &page) { benchmark::DoNotOptimize(PageToLines(page)); });
 }
 BENCHMARK(BM_PageToLines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The guard's share of it.
 void BM_BoundedForParser(benchmark::State &state)
 {
-    const std::string page = pageFor(state);
-    const QByteArray utf8 = QByteArray::fromStdString(page);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(boundedForParser(utf8));
-    setLabel(state, page);
+    timeOnPage(state, &QByteArray::fromStdString,
+               [](const QByteArray &page) { benchmark::DoNotOptimize(boundedForParser(page)); });
 }
 BENCHMARK(BM_BoundedForParser)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
