@@ -92,10 +92,15 @@ struct Tag
     bool otherAttributes = false;
 
     bool hidden() const { return !read[0].empty(); }
-    bool hasAttributes() const { return otherAttributes || !read[0].empty() || !read[1].empty() || !read[2].empty(); }
+    bool hasAttributes() const
+    {
+        return otherAttributes || std::any_of(read.begin(), read.end(), [](string_view a) { return !a.empty(); });
+    }
 };
 
-enum class TextMode { Data, RawText, RcData, ScriptData, PlainText };
+// Where the tokenizer finds no tags: up to the element's end tag (RCDATA
+// ends as RAWTEXT does), script data with its escapes, or the page's end.
+enum class TextMode { Data, RawText, ScriptData, PlainText };
 
 // Finds tags where the parser's tokenizer finds them: comments, doctypes,
 // quoted attribute values and script, style and title contents hide them.
@@ -114,7 +119,6 @@ public:
         case TextMode::PlainText:
             return false;
         case TextMode::RawText:
-        case TextMode::RcData:
             return nextEndOfRawText(tag);
         case TextMode::ScriptData:
             return nextEndOfScript(tag);
@@ -167,8 +171,6 @@ public:
         m_mode = mode;
         m_rawElement = element;
     }
-
-    size_t position() const { return m_pos; }
 
     // Quirks mode, as the page's first token decides it.
     bool quirks() const { return m_quirks.value_or(true); }
@@ -704,8 +706,6 @@ bool boundsScope(const Open &node, Scope scope)
 class NestingModel
 {
 public:
-    size_t depth() const { return m_open.size(); }
-
     // Tokens go by the SVG and MathML rules.
     bool inForeignContent() const { return !m_open.empty() && m_open.back().ns != Namespace::Html; }
 
@@ -763,14 +763,12 @@ public:
             mode = TextMode::ScriptData;
             return true;
         case GUMBO_TAG_STYLE: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_IFRAME: case GUMBO_TAG_NOEMBED:
+        case GUMBO_TAG_TITLE: case GUMBO_TAG_TEXTAREA:
             mode = TextMode::RawText;
             return true;
         case GUMBO_TAG_XMP:
             closeParagraph();
             mode = TextMode::RawText;
-            return true;
-        case GUMBO_TAG_TITLE: case GUMBO_TAG_TEXTAREA:
-            mode = TextMode::RcData;
             return true;
         case GUMBO_TAG_SVG: case GUMBO_TAG_MATH:
             if (tag.selfClosing)
