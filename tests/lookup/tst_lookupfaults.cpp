@@ -151,6 +151,15 @@ void TestLookupFaults::phoneLookup_data()
                c.sendForever(kPhonePage + std::string(64 * 1024, ' '), true);
            })
         << nothing << first << 1 << 1;
+    // A few kilobytes on the wire that inflate to 32 MiB.
+    const QByteArray inflating = qCompress(QByteArray::fromStdString(kPhonePage + std::string(32 << 20, ' '))).mid(4);
+    QTest::newRow("a deflated body inflating past 8 MiB")
+        << answering([inflating](RawConnection &c) {
+               c.send(responseHead(200, "Content-Type: text/html\r\nContent-Encoding: deflate\r\nContent-Length: "
+                                            + std::to_string(inflating.size()) + "\r\n")
+                      + "\r\n" + inflating.toStdString());
+           })
+        << nothing << first << 1 << 1;
 
     QTest::newRow("301: asked for with GET, the map link read against the new address")
         << moved(301, "/moved/phone.asp", [](const RawConnection &) { return std::string("/moved/phone.asp"); })
