@@ -128,14 +128,19 @@ private:
 };
 
 // Each start the recording printer left in `folder`, as its argument lines.
+// A record still being written (fewer lines than its count says) is left
+// out until it is whole.
 inline QList<QStringList> recordedStarts(const QString &folder)
 {
     QList<QStringList> found;
     const QDir dir(folder);
     for (const QString &name : dir.entryList({QStringLiteral("started.*")}, QDir::Files, QDir::Name)) {
         QFile record(dir.filePath(name));
-        if (record.open(QIODevice::ReadOnly))
-            found.append(QString::fromUtf8(record.readAll()).split(u'\n', Qt::SkipEmptyParts));
+        if (!record.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lines = QString::fromUtf8(record.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        if (!lines.isEmpty() && lines.size() == lines.first().toInt() + 1)
+            found.append(lines);
     }
     return found;
 }
