@@ -65,7 +65,7 @@ void addTime(Exiv2::ExifData &exif, Exiv2::XmpData &xmp, const QDateTime &captur
     const QString offset = utcOffset(captured);
     exif["Exif.Photo.DateTimeOriginal"] = captured.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")).toStdString();
     exif["Exif.Photo.OffsetTimeOriginal"] = offset.toStdString();
-    xmp["Xmp.xmp.CreateDate"] = (captured.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + offset).toStdString();
+    xmp["Xmp.xmp.CreateDate"] = (captured.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + offset).toStdString();
 }
 
 } // namespace
