@@ -22,9 +22,10 @@ struct MapQuery
     QString txtPhone;
     QString txtAddress;
     QString txtCity;
-    QString txtResult;
-    QString Latitude;
-    QString Longitude;
+    // Empty unless given: a query may name only the boxes.
+    QString txtResult = {};
+    QString Latitude = {};
+    QString Longitude = {};
 };
 using MapQuerySource = std::function<MapQuery()>;
 
