@@ -160,7 +160,15 @@ void BM_WholeSave(benchmark::State &state)
     MapFolder mapFolder;
     mapFolder.setPath(AddBackslash(folder.path()));
     const MessageRecorder messages;
-    const MapQuerySource query = [] { return MapQuery{u"3125550142"_s, {}, {}}; };
+    const MapQuerySource query = [] {
+        return MapQuery{u"3125550142"_s,
+                        {},
+                        {},
+                        u"Lakeshore Lantern Works\n410 W Marlow Ave\nChicago, IL 60601-1234\n(312) 555-0142\n"
+                        "Latitude: 41.8853, Longitude: -87.6298"_s,
+                        u"41.8853"_s,
+                        u"-87.6298"_s};
+    };
     for (auto _ : state) {
         if (!saveCapturedMap(mapPanel().window(), mapPanel().panel(), mapFolder, query)) {
             state.SkipWithError("the save failed");
