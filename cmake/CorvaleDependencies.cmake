@@ -4,6 +4,7 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets PrintSupport W
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(gumbo REQUIRED IMPORTED_TARGET gumbo)
 pkg_check_modules(turbojpeg REQUIRED IMPORTED_TARGET libturbojpeg)
+pkg_check_modules(exiv2 REQUIRED IMPORTED_TARGET exiv2)
 
 # Debian's cpp-httplib is a compiled library whose classes depend on the
 # switches it was built with, so it comes with its pkg-config flags.

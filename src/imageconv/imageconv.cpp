@@ -25,7 +25,8 @@ using TurboBuffer = std::unique_ptr<unsigned char, BufferFreer>;
 
 } // namespace
 
-bool ConvertImageToJpeg(const QString &sourcePath, const QString &targetPath)
+bool ConvertImageToJpeg(const QString &sourcePath, const QString &targetPath,
+                        const std::optional<MapMetadata> &metadata)
 {
     if (sourcePath.isEmpty() || targetPath.isEmpty())
         return false;
@@ -51,11 +52,16 @@ bool ConvertImageToJpeg(const QString &sourcePath, const QString &targetPath)
     if (result != 0 || !jpeg || encodedSize == 0)
         return false;
 
+    // Points into the encoder's buffer; metadata makes a copy of its own.
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(jpeg.get()),
+                                               static_cast<qsizetype>(encodedSize));
+    if (metadata && !embedMetadata(bytes, *metadata))
+        return false;
+
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return false;
-    const auto size = static_cast<qint64>(encodedSize);
-    if (target.write(reinterpret_cast<const char *>(jpeg.get()), size) != size)
+    if (target.write(bytes) != bytes.size())
         return false;
     return target.commit();
 }

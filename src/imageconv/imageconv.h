@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
+
+#include "imageconv/mapmetadata.h"
 
 namespace corvale {
 
@@ -10,7 +14,10 @@ inline constexpr int kJpegQuality = 90;
 // Reads the Windows bitmap at sourcePath and writes it as a JPEG to
 // targetPath. The JPEG goes to a temporary file beside the target first and
 // replaces the target only when complete, so a failure leaves an existing
-// target as it was and no partial file behind. True when the JPEG was written.
-bool ConvertImageToJpeg(const QString &sourcePath, const QString &targetPath);
+// target as it was and no partial file behind. `metadata`, when given, is in
+// the JPEG before it takes the target's place; a JPEG that cannot carry it is
+// not written. True when the JPEG was written.
+bool ConvertImageToJpeg(const QString &sourcePath, const QString &targetPath,
+                        const std::optional<MapMetadata> &metadata = std::nullopt);
 
 } // namespace corvale

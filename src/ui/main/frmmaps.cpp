@@ -281,7 +281,7 @@ void frmMaps::Command1_Click()
         txtPhone->setText(number);
         txtResult->setPlainText(result.ResultText);
         if (!result.MapLink.isEmpty())
-            ShowMap(number, result.MapLink);
+            ShowMap(number, result.MapLink, result.Latitude, result.Longitude);
         else if (result.ResultText.toLower().contains(u"cellular"_s))
             showMessage(this, kCellular, kSorry);
         else
@@ -305,7 +305,7 @@ void frmMaps::Command1_Click()
         return;
     txtResult->setPlainText(result.ResultText);
     if (!result.MapLink.isEmpty())
-        ShowMap(number, result.MapLink);
+        ShowMap(number, result.MapLink, result.Latitude, result.Longitude);
     else if (!txtPhone->text().isEmpty())
         showMessage(this, kServerOrNumber, kSorry);
     else if (result.ResultText == kNotFound)
@@ -335,9 +335,13 @@ void frmMaps::txtZip_KeyPress(int &KeyAscii)
     shiftAboveZ(KeyAscii);
 }
 
-void frmMaps::ShowMap(const QString &title, const QString &address)
+void frmMaps::ShowMap(const QString &title, const QString &address, const QString &latitude,
+                      const QString &longitude)
 {
-    frmMap map(m_mapFolder, [this] { return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text()}; });
+    frmMap map(m_mapFolder, [this, latitude, longitude] {
+        return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
+                        latitude, longitude};
+    });
     map.navigate(address);
     map.setWindowTitle(title);
     Q_EMIT mapWindowOpening(&map);

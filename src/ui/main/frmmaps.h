@@ -45,7 +45,8 @@ private:
     void Command3_Click();
     void txtState_KeyPress(int &KeyAscii);
     void txtZip_KeyPress(int &KeyAscii);
-    void ShowMap(const QString &title, const QString &address);
+    // The lookup's position goes into the maps saved from this window.
+    void ShowMap(const QString &title, const QString &address, const QString &latitude, const QString &longitude);
 
     bool filterKey(QObject *box, QKeyEvent *event);
 

@@ -14,12 +14,17 @@ namespace corvale {
 
 class MapFolder;
 
-// The main window's boxes that name a saved map, as they read when asked.
+// The main window's boxes that name a saved map, as they read when asked, and
+// what the saved map says about itself: the result box's text and the
+// position of the lookup that opened the map.
 struct MapQuery
 {
     QString txtPhone;
     QString txtAddress;
     QString txtCity;
+    QString txtResult;
+    QString Latitude;
+    QString Longitude;
 };
 using MapQuerySource = std::function<MapQuery()>;
 

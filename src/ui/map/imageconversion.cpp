@@ -14,9 +14,9 @@ QString jpegPathFor(const QString &bitmapPath)
     return AddBackslash(GetFolderPath(bitmapPath)) + GetBaseName(bitmapPath) + u".jpg"_s;
 }
 
-bool BmpToJpeg(const QString &bitmapPath)
+bool BmpToJpeg(const QString &bitmapPath, const std::optional<MapMetadata> &metadata)
 {
-    if (!ConvertImageToJpeg(bitmapPath, jpegPathFor(bitmapPath)))
+    if (!ConvertImageToJpeg(bitmapPath, jpegPathFor(bitmapPath), metadata))
         return false;
     QFile::remove(bitmapPath);
     return true;

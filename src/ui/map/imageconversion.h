@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
+
+#include "imageconv/mapmetadata.h"
 
 namespace corvale {
 
@@ -10,6 +14,7 @@ QString jpegPathFor(const QString &bitmapPath);
 // Converts the bitmap into the JPEG beside it, then deletes the bitmap. A
 // failed conversion keeps the bitmap, so the map is not lost, and gives false;
 // a bitmap that will not go away stays beside its JPEG and still gives true.
-bool BmpToJpeg(const QString &bitmapPath);
+// The JPEG carries `metadata` when given.
+bool BmpToJpeg(const QString &bitmapPath, const std::optional<MapMetadata> &metadata = std::nullopt);
 
 } // namespace corvale

@@ -1,5 +1,6 @@
 #include "ui/map/mapsave.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include "ui/common/messagebox.h"
@@ -18,6 +19,16 @@ namespace {
 QString blanksToUnderscores(QString text)
 {
     return text.replace(u' ', u'_');
+}
+
+// What the saved map tells a photo manager or a file search: its title is
+// the number, or street and city, as the lookup was asked.
+MapMetadata mapMetadata(const MapQuery &query, const QDateTime &captured)
+{
+    QStringList place{query.txtAddress, query.txtCity};
+    place.removeAll(QString());
+    return {query.txtPhone.isEmpty() ? place.join(u", "_s) : query.txtPhone, query.txtResult,
+            parsePosition(query.Latitude, query.Longitude), captured};
 }
 
 } // namespace
@@ -53,16 +64,18 @@ bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, cons
 
     // A name with a separator, or "." and "..", would put the files outside
     // the map folder; it is refused as the file system refuses a bad name.
-    const QString baseName = mapBaseName(query());
+    const MapQuery asked = query();
+    const QString baseName = mapBaseName(asked);
     if (!isSafeBaseName(baseName) || !QFileInfo(folder).isDir())
         return false;
 
     const QImage picture = GrabClientArea(panel);
+    const QDateTime captured = QDateTime::currentDateTime();
     const QString bitmapPath = AddBackslash(folder) + baseName + u".bmp"_s;
     if (picture.isNull() || !picture.save(bitmapPath, "BMP"))
         return false;
 
-    if (!BmpToJpeg(bitmapPath)) {
+    if (!BmpToJpeg(bitmapPath, mapMetadata(asked, captured))) {
         showMessage(window, u"The map could not be converted to a JPEG file. It is kept as %1"_s.arg(bitmapPath),
                     u"Sorry..."_s);
         return false;

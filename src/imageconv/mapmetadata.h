@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace corvale {
+
+// Degrees, north and east positive.
+struct GeoPosition
+{
+    double latitude = 0;
+    double longitude = 0;
+};
+
+// What a saved map carries about itself.
+struct MapMetadata
+{
+    QString title;
+    QString description;
+    std::optional<GeoPosition> position;
+    QDateTime captured;
+};
+
+// The position that a lookup's two figures name, when both are plain finite
+// numbers within range; anything else gives no position rather than a guess.
+std::optional<GeoPosition> parsePosition(const QString &latitude, const QString &longitude);
+
+// Writes `metadata` into `jpeg` as EXIF and XMP, in memory. False, with
+// `jpeg` as it was, when the bytes are not a JPEG the writer can take.
+bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata);
+
+} // namespace corvale
