@@ -1,7 +1,14 @@
 #include "ui/main/mappage.h"
 
+#include <cmath>
+
 #include <QPainter>
 #include <QPrinter>
+#include <QRegularExpression>
+
+#include "imageconv/mapmetadata.h"
+
+using namespace Qt::StringLiterals;
 
 namespace corvale {
 
@@ -9,7 +16,26 @@ namespace {
 
 constexpr qreal kCaptionPointSize = 10;
 
+QString degrees(double value, char positive, char negative)
+{
+    return u"%1\u00b0 %2"_s.arg(std::abs(value), 0, 'f', 5).arg(QLatin1Char(value < 0 ? negative : positive));
+}
+
 } // namespace
+
+QStringList mapCaption(const MapMetadata &metadata, const QString &fileName)
+{
+    QStringList lines{metadata.title};
+    // The result box's lines, as the lookup wrote them.
+    lines += metadata.description.split(QRegularExpression(u"\r\n|\n|\r"_s));
+    if (metadata.position)
+        lines.append(degrees(metadata.position->latitude, 'N', 'S') + u", "_s
+                     + degrees(metadata.position->longitude, 'E', 'W'));
+    if (metadata.captured.isValid())
+        lines.append(u"Saved "_s + metadata.captured.toString(u"yyyy-MM-dd HH:mm"_s));
+    lines.removeIf([](const QString &line) { return line.trimmed().isEmpty(); });
+    return lines.isEmpty() ? QStringList{fileName} : lines;
+}
 
 void orientForMap(QPrinter &printer, const QImage &map)
 {

@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "imageconv/mapmetadata.h"
 #include "ui/common/messagebox.h"
 #include "ui/main/mappage.h"
 
@@ -72,7 +73,7 @@ void previewMap(QWidget *owner, const QString &filePath)
         return;
     }
     const QString name = QFileInfo(filePath).fileName();
-    const QStringList caption{name};
+    const QStringList caption = mapCaption(readMetadata(filePath), name);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(name);
     orientForMap(printer, map);
