@@ -33,7 +33,10 @@ QStringList mapCaption(const MapMetadata &metadata, const QString &fileName)
                      + degrees(metadata.position->longitude, 'E', 'W'));
     if (metadata.captured.isValid())
         lines.append(u"Saved "_s + metadata.captured.toString(u"yyyy-MM-dd HH:mm"_s));
-    lines.removeIf([](const QString &line) { return line.trimmed().isEmpty(); });
+    // The result box indents some lines; a centred line stands better without.
+    for (QString &line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
     return lines.isEmpty() ? QStringList{fileName} : lines;
 }
 
