@@ -99,10 +99,10 @@ if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$number.jpg" ]; the
     xdotool mousemove --window "$main" $(( 160 + 36 )) $(( 400 + 16 )) click 1
     chooser=$(find_window "Select saved map to print" 10) || true
     if [ -n "$chooser" ]; then
-        # The list has the focus and holds the one saved map.
+        # The list has the focus on the one saved map; space selects it.
         xdotool windowfocus --sync "$chooser"
-        xdotool key Down Return
-        preview=$(find_window "Print Preview" 10) || true
+        xdotool key space Return
+        preview=$(find_window "Print Preview: $number.jpg" 10) || true
         if [ -n "$preview" ]; then
             xdotool windowsize --sync "$preview" 900 720
             sleep 1
