@@ -1,6 +1,6 @@
 # Every dependency is found here, once, so later parts of the program do not
 # have to rework the build.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets WebEngineWidgets Test)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets PrintSupport WebEngineWidgets Test)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(gumbo REQUIRED IMPORTED_TARGET gumbo)
 pkg_check_modules(turbojpeg REQUIRED IMPORTED_TARGET libturbojpeg)

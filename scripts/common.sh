@@ -5,7 +5,7 @@ CORVALE_PACKAGES=(
     qt6-base-dev qt6-webengine-dev libgumbo-dev libturbojpeg0-dev libcpp-httplib-dev
     libbenchmark-dev clang libclang-rt-14-dev
     libexiv2-dev libimage-exiftool-perl
-    xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time
+    xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time poppler-utils
 )
 
 # Installs what is missing (as root), or prints the apt-get line and stops.

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A scripted session of Corvale on the X display this runs on (run it under
 # xvfb-run): a person's phone lookup typed into the main window, the map
-# window, then "Capture" and its message. Writes screenshots, and the saved
-# map once capturing is built, into OUTPUT_DIR and prints where they are.
+# window, then "Capture" and its message, and, without CORVALE_PRINT_PROGRAM,
+# "Print Map" of the saved map up to its print preview (closed unprinted).
+# Writes screenshots, and the saved map, into OUTPUT_DIR and prints where
+# they are.
 #
 #   scripted-session.sh CORVALE OUTPUT_DIR
 #
@@ -90,6 +92,26 @@ if [ -n "$saved" ]; then
     import -window "$saved" "$output/saved-message.png"
     xdotool windowfocus --sync "$saved"
     xdotool key Return
+fi
+
+if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$number.jpg" ]; then
+    # "Print Map" is 73 x 33 pixels at 160, 400 in the main window.
+    xdotool mousemove --window "$main" $(( 160 + 36 )) $(( 400 + 16 )) click 1
+    chooser=$(find_window "Select saved map to print" 10) || true
+    if [ -n "$chooser" ]; then
+        # The list has the focus on the one saved map; space selects it.
+        xdotool windowfocus --sync "$chooser"
+        xdotool key space Return
+        preview=$(find_window "Print Preview: $number.jpg" 10) || true
+        if [ -n "$preview" ]; then
+            xdotool windowsize --sync "$preview" 900 720
+            sleep 1
+            import -window "$preview" "$output/print-preview.png"
+            xdotool windowfocus --sync "$preview"
+            xdotool key Escape
+        fi
+    fi
+    [ -n "${preview:-}" ] || echo "\"Print Map\" showed no print preview of the saved map." >&2
 fi
 
 kill "$program" 2>/dev/null || true

@@ -7,11 +7,23 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <QFile>
+
 #include "corvale/version.h"
 
 namespace corvale {
 
 namespace {
+
+std::optional<GeoPosition> positionInRange(const GeoPosition &position)
+{
+    // toDouble takes "nan" and "inf" as numbers, and a zero denominator in
+    // EXIF makes one.
+    if (!std::isfinite(position.latitude) || !std::isfinite(position.longitude) || std::fabs(position.latitude) > 90
+        || std::fabs(position.longitude) > 180)
+        return std::nullopt;
+    return position;
+}
 
 // EXIF writes an angle as degrees, minutes and seconds; thousandths of a
 // second keep it within 3 cm of the lookup's figure.
@@ -68,6 +80,54 @@ void addTime(Exiv2::ExifData &exif, Exiv2::XmpData &xmp, const QDateTime &captur
     xmp["Xmp.xmp.CreateDate"] = (captured.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + offset).toStdString();
 }
 
+QString xmpText(const Exiv2::XmpData &xmp, const char *key)
+{
+    const auto found = xmp.findKey(Exiv2::XmpKey(key));
+    if (found == xmp.end())
+        return {};
+    if (const auto *alternatives = dynamic_cast<const Exiv2::LangAltValue *>(&found->value())) {
+        const auto text = alternatives->value_.find("x-default");
+        return text == alternatives->value_.end() ? QString() : QString::fromStdString(text->second);
+    }
+    return QString::fromStdString(found->toString());
+}
+
+std::optional<double> exifDegrees(const Exiv2::ExifData &exif, const char *key, const char *refKey,
+                                  const char *negativeRef)
+{
+    const auto angle = exif.findKey(Exiv2::ExifKey(key));
+    const auto ref = exif.findKey(Exiv2::ExifKey(refKey));
+    if (angle == exif.end() || ref == exif.end() || angle->count() != 3)
+        return std::nullopt;
+    double degrees = 0;
+    for (long part = 0; part < 3; ++part) {
+        const Exiv2::Rational value = angle->toRational(part);
+        degrees += double(value.first) / value.second / std::pow(60.0, double(part));
+    }
+    return ref->toString() == negativeRef ? -degrees : degrees;
+}
+
+std::optional<GeoPosition> readPosition(const Exiv2::ExifData &exif)
+{
+    const auto latitude = exifDegrees(exif, "Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLatitudeRef", "S");
+    const auto longitude = exifDegrees(exif, "Exif.GPSInfo.GPSLongitude", "Exif.GPSInfo.GPSLongitudeRef", "W");
+    if (!latitude || !longitude)
+        return std::nullopt;
+    return positionInRange({*latitude, *longitude});
+}
+
+QString exifText(const Exiv2::ExifData &exif, const char *key)
+{
+    const auto found = exif.findKey(Exiv2::ExifKey(key));
+    return found == exif.end() ? QString() : QString::fromStdString(found->toString());
+}
+
+// The time as the saving machine's clock showed it.
+QDateTime readTime(const Exiv2::ExifData &exif)
+{
+    return QDateTime::fromString(exifText(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+}
+
 } // namespace
 
 std::optional<GeoPosition> parsePosition(const QString &latitude, const QString &longitude)
@@ -75,11 +135,9 @@ std::optional<GeoPosition> parsePosition(const QString &latitude, const QString 
     bool latitudeRead = false;
     bool longitudeRead = false;
     const GeoPosition position{latitude.toDouble(&latitudeRead), longitude.toDouble(&longitudeRead)};
-    // toDouble takes "nan" and "inf" as numbers.
-    if (!latitudeRead || !longitudeRead || !std::isfinite(position.latitude) || !std::isfinite(position.longitude)
-        || std::fabs(position.latitude) > 90 || std::fabs(position.longitude) > 180)
+    if (!latitudeRead || !longitudeRead)
         return std::nullopt;
-    return position;
+    return positionInRange(position);
 }
 
 bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
@@ -117,6 +175,22 @@ bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
         return true;
     } catch (const std::exception &) {
         return false;
+    }
+}
+
+MapMetadata readMetadata(const QString &filePath)
+{
+    try {
+        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(filePath).toStdString());
+        image->readMetadata();
+        const Exiv2::ExifData &exif = image->exifData();
+        const Exiv2::XmpData &xmp = image->xmpData();
+        QString description = xmpText(xmp, "Xmp.dc.description");
+        if (description.isEmpty())
+            description = exifText(exif, "Exif.Image.ImageDescription");
+        return {xmpText(xmp, "Xmp.dc.title"), description, readPosition(exif), readTime(exif)};
+    } catch (const std::exception &) {
+        return {};
     }
 }
 

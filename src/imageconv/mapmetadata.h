@@ -32,4 +32,10 @@ std::optional<GeoPosition> parsePosition(const QString &latitude, const QString 
 // `jpeg` as it was, when the bytes are not a JPEG the writer can take.
 bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata);
 
+// Reads back what embedMetadata writes, from the picture file at filePath:
+// the XMP texts, else EXIF's description; the EXIF position and time. What a
+// file does not hold, or holds unreadably, stays empty, so a picture without
+// metadata, or no picture at all, gives an empty MapMetadata.
+MapMetadata readMetadata(const QString &filePath);
+
 } // namespace corvale

@@ -48,6 +48,7 @@ frmSelect::frmSelect(QWidget *parent)
     setTabOrder(Command1, Command2);
     File1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &frmSelect::Command1_Click);
+    connect(File1, &QListWidget::itemDoubleClicked, this, &frmSelect::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmSelect::Command2_Click);
 }
 

@@ -4,6 +4,7 @@
 
 #include "ui/common/messagebox.h"
 #include "ui/main/frmselect.h"
+#include "ui/main/printpreview.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -18,8 +19,8 @@ QString printProgram()
 #ifdef Q_OS_WIN
     return u"C:\\Halvorn\\halvorn.exe"_s;
 #else
-    // CUPS's print command takes picture files as they are.
-    return u"lp"_s;
+    // None: the print preview takes its place.
+    return {};
 #endif
 }
 
@@ -40,7 +41,11 @@ void printSavedMap(QWidget *owner, const QString &folderShown)
     chooser.exec();
     if (chooser.selectedIndex() < 0)
         return;
-    startPrintProgram(owner, AddBackslash(folderShown) + chooser.selectedName());
+    const QString filePath = AddBackslash(folderShown) + chooser.selectedName();
+    if (printProgram().isEmpty())
+        previewMap(owner, filePath);
+    else
+        startPrintProgram(owner, filePath);
 }
 
 } // namespace corvale

@@ -12,7 +12,7 @@ namespace corvale {
 inline constexpr QLatin1String kPrintProgramVariable("CORVALE_PRINT_PROGRAM");
 
 // The program saved maps are handed to: the one CORVALE_PRINT_PROGRAM names,
-// otherwise C:\Halvorn\halvorn.exe on Windows and lp (from the PATH) elsewhere.
+// otherwise C:\Halvorn\halvorn.exe on Windows and none (empty) elsewhere.
 QString printProgram();
 
 // Starts the printing program with filePath as its one argument and does not
@@ -21,7 +21,8 @@ QString printProgram();
 bool startPrintProgram(QWidget *owner, const QString &filePath);
 
 // "Print Map": lets the user pick a file in the folder the main window shows
-// and hands it to the printing program; a cancelled pick hands nothing on.
+// and hands it to the printing program, or without one shows its print
+// preview; a cancelled pick hands nothing on.
 void printSavedMap(QWidget *owner, const QString &folderShown);
 
 } // namespace corvale

@@ -27,7 +27,6 @@ private Q_SLOTS:
     void handsOnTheChosenFile();
     void refusalsStartNothing_data();
     void refusalsStartNothing();
-    void lpFromThePath();
     void missingProgramSaysSorry_data();
     void missingProgramSaysSorry();
 
@@ -75,8 +74,9 @@ void TestPrintMap::printProgramChoice_data()
     QTest::addColumn<bool>("isSet");
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("unset") << false << QString() << u"lp"_s;
-    QTest::newRow("empty") << true << QString() << u"lp"_s;
+    // None: the print preview takes its place.
+    QTest::newRow("unset") << false << QString() << QString();
+    QTest::newRow("empty") << true << QString() << QString();
     QTest::newRow("set") << true << u"/opt/print shop/print map"_s << u"/opt/print shop/print map"_s;
 }
 
@@ -150,24 +150,11 @@ void TestPrintMap::refusalsStartNothing()
     QVERIFY(m_messages->messages().isEmpty());
 }
 
-void TestPrintMap::lpFromThePath()
-{
-    QVERIFY(addPrinter(u"lp"_s));
-    const PrintProgramSetting program(std::nullopt);
-
-    pickAndEnd(u"Beacon map.bmp"_s, Ending::Ok);
-    printSavedMap(&*m_owner, m_folder->path());
-
-    QTRY_COMPARE(starts(), QList<QStringList>({{u"1"_s, m_folder->path() + u"/Beacon map.bmp"_s}}));
-    QVERIFY(m_messages->messages().isEmpty());
-}
-
 void TestPrintMap::missingProgramSaysSorry_data()
 {
     QTest::addColumn<QString>("setting");
     QTest::addColumn<bool>("writeIt");
     QTest::addColumn<QString>("named");
-    QTest::newRow("no lp on the PATH") << QString() << false << u"lp"_s;
     QTest::newRow("no such program") << u"/nowhere/halvorn"_s << false << u"/nowhere/halvorn"_s;
     QTest::newRow("not runnable") << u"printer"_s << true << u"printer"_s;
 }
@@ -183,7 +170,7 @@ void TestPrintMap::missingProgramSaysSorry()
         QVERIFY(m_bin->add(setting, kRecordingPrinter, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         program = named = m_bin->filePath(setting);
     }
-    const PrintProgramSetting chosen(program.isEmpty() ? std::nullopt : std::optional<QString>(program));
+    const PrintProgramSetting chosen(program);
 
     pickAndEnd(u"5551234567.jpg"_s, Ending::Ok);
     printSavedMap(&*m_owner, m_folder->path());
