@@ -19,3 +19,13 @@ function(corvale_add_test)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
     endif()
 endfunction()
+
+# corvale_with_map_browser(target): a test or benchmark that drives the web
+# engine's view itself, with the map browser module beside its executable,
+# where map windows look for it.
+function(corvale_with_map_browser target)
+    target_link_libraries(${target} PRIVATE Qt6::WebEngineWidgets)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:corvale-mapbrowser>
+                $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_NAME:corvale-mapbrowser>)
+endfunction()
