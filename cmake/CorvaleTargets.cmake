@@ -19,3 +19,14 @@ function(corvale_add_test)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
     endif()
 endfunction()
+
+# corvale_with_map_browser(target): a test with map windows, the map browser
+# module beside its executable where they look for it, the web engine's
+# headers for tests that drive its view, and its contexts shared from start.
+function(corvale_with_map_browser target)
+    target_link_libraries(${target} PRIVATE Qt6::WebEngineWidgets)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/sharedglcontexts.cpp)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:corvale-mapbrowser>
+                $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_NAME:corvale-mapbrowser>)
+endfunction()

@@ -38,6 +38,24 @@ corvale_build() {
     cmake --build "$dir" -j "$(nproc)"
 }
 
+# corvale_find_window TITLE SECONDS [POLL]
+# Prints the id of a visible window of that whole title, waiting up to SECONDS
+# for it and asking every POLL seconds (0.2). A search can fail when a window
+# goes while it looks, so it is simply asked again.
+corvale_find_window() {
+    local title=$1 poll=${3:-0.2} found
+    local deadline=$(( $(date +%s%N) / 1000000 + $2 * 1000 ))
+    while [ $(( $(date +%s%N) / 1000000 )) -lt "$deadline" ]; do
+        found=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
+        if [ -n "$found" ]; then
+            echo "$found"
+            return 0
+        fi
+        sleep "$poll"
+    done
+    return 1
+}
+
 # Starts the sample lookup service on a free port of 127.0.0.1 and exports
 # CORVALE_LOOKUP_BASE for it; it is stopped when the calling script ends.
 corvale_start_sample_service() {

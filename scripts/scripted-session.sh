@@ -20,6 +20,7 @@ output=$2
 phone="(312) 555-0142"
 number=3125550142
 : "${CORVALE_LOOKUP_BASE:?must point at the lookup service}"
+. "$(dirname "$0")/common.sh"
 
 for tool in xdotool import; do
     if ! command -v "$tool" >/dev/null; then
@@ -37,28 +38,12 @@ export XDG_CONFIG_HOME="$output/config"
 mkdir -p "$XDG_CONFIG_HOME/Corvale"
 printf '[MapFolder]\nPath=%s/\n' "$output/maps" >"$XDG_CONFIG_HOME/Corvale/Corvale.conf"
 
-# Finds a window by its whole title, waiting up to `seconds` for it. A search
-# can fail when a window goes while it looks, so it is simply asked again.
-find_window() {
-    local title=$1 seconds=$2 found
-    local deadline=$(( $(date +%s) + seconds ))
-    while [ "$(date +%s)" -lt "$deadline" ]; do
-        found=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
-        if [ -n "$found" ]; then
-            echo "$found"
-            return 0
-        fi
-        sleep 0.2
-    done
-    return 1
-}
-
 started=$(date +%s%N)
 QT_QPA_PLATFORM=xcb "$corvale" 2>"$output/corvale.log" &
 program=$!
 trap 'kill "$program" 2>/dev/null || true' EXIT
 
-main=$(find_window "Get Business Information" 30) || true
+main=$(corvale_find_window "Get Business Information" 30) || true
 if [ -z "$main" ]; then
     echo "The main window did not appear; see $output/corvale.log" >&2
     exit 1
@@ -70,7 +55,7 @@ xdotool windowfocus --sync "$main"
 xdotool type --delay 40 "$phone"
 xdotool key Return
 
-map=$(find_window "$number" 30) || true
+map=$(corvale_find_window "$number" 30) || true
 if [ -z "$map" ]; then
     echo "No map window appeared; see $output/corvale.log" >&2
     exit 1
@@ -87,7 +72,7 @@ echo "Map window: $phone shown as $number."
 # "Capture" sits centred below the map, 81 x 33 pixels, 8 pixels above the bottom.
 eval "$(xdotool getwindowgeometry --shell "$map")"
 xdotool mousemove --window "$map" $(( WIDTH / 2 )) $(( HEIGHT - 8 - 16 )) click 1
-saved=$(find_window "Success..." 10) || true
+saved=$(corvale_find_window "Success..." 10) || true
 if [ -n "$saved" ]; then
     import -window "$saved" "$output/saved-message.png"
     xdotool windowfocus --sync "$saved"

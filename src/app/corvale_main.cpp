@@ -18,8 +18,9 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
-    // The map window's web engine draws with contexts shared with the
-    // windows; asked for before the application exists, it starts nothing yet.
+    // The map window's web engine, loaded with the first map window, draws
+    // with contexts shared with the windows; that must be asked for before the
+    // application exists, and it starts nothing yet.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"corvale"_s);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include "ui/common/twips.h"
 #include "ui/main/printmap.h"
 #include "ui/map/frmmap.h"
+#include "ui/map/mapbrowser.h"
 #include "util/browseforfolder.h"
 #include "util/general.h"
 #include "util/mapfolder.h"
@@ -46,6 +48,7 @@ const QString kTryAgain = u"Please try it again."_s;
 const QString kCellular = u"This is a cellular number.\r\nPlease search by address."_s;
 const QString kServerUnavailable = u"Map server is currently unavailable."_s;
 const QString kNotFound = u"Not found."_s;
+const QString kNoMapBrowser = u"The map cannot be shown: its browser could not be loaded from %1.\r\n%2"_s;
 const QString kStartupNotice =
     u"This program uses the Melissa data server. When maps are displayed you can create a free account "
     "that allows you for 50 retrieval per day. If you need more just edit your account and this will set "
@@ -338,6 +341,13 @@ void frmMaps::txtZip_KeyPress(int &KeyAscii)
 void frmMaps::ShowMap(const QString &title, const QString &address, const QString &latitude,
                       const QString &longitude)
 {
+    // The browser is a module of its own; without it there is no map to show,
+    // and the lookup's result stays in its box.
+    const LoadedMapBrowser browser = loadMapBrowser();
+    if (!browser.factory) {
+        showMessage(this, kNoMapBrowser.arg(QDir::toNativeSeparators(browser.file), browser.error), kSorry);
+        return;
+    }
     frmMap map(m_mapFolder, [this, latitude, longitude] {
         return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
                         latitude, longitude};

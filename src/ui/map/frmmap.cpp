@@ -2,14 +2,10 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QWebEngineView>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
+#include <QUrl>
 
 #include "ui/common/twips.h"
-#include "ui/map/mappage.h"
+#include "ui/map/mapbrowser.h"
 #include "ui/map/mapsave.h"
 
 using namespace Qt::StringLiterals;
@@ -22,19 +18,6 @@ constexpr QSize kClientSize = twipsSize(9240, 9210);
 constexpr MapWindowLayout kDesignLayout{{0, 0, 7575, 6135}, {3720, 6240, 1215, 495}};
 constexpr QRect kDesignBrowser = twipsRect(0, 0, 4455, 2295);
 
-// The web engine's sandbox will not start as root. The engine reads this when
-// its first page is made, so it is decided just before.
-void allowWebEngineAsRoot()
-{
-#ifdef Q_OS_UNIX
-    constexpr const char *kNoSandbox = "QTWEBENGINE_DISABLE_SANDBOX";
-    if (::geteuid() != 0 || qEnvironmentVariableIsSet(kNoSandbox))
-        return;
-    qputenv(kNoSandbox, "1");
-    qWarning("corvale: running as root, so the map browser runs without its sandbox");
-#endif
-}
-
 } // namespace
 
 frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
@@ -42,13 +25,11 @@ frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
     , m_mapFolder(mapFolder)
     , m_query(std::move(query))
     , m_layout(kDesignLayout)
+    , m_browser(loadMapBrowser().factory)
     , pnlMap(new QWidget(this))
-    , wb(nullptr)
+    , wb(m_browser ? m_browser->createView(pnlMap, [this](bool ok) { Q_EMIT pageLoaded(ok); }) : new QWidget(pnlMap))
     , cmdCapture(new QPushButton(u"Capture"_s, this))
 {
-    allowWebEngineAsRoot();
-    wb = new QWebEngineView(pnlMap);
-
     setWindowTitle(u"Save Map"_s);
     resize(kClientSize);
     pnlMap->setObjectName(u"pnlMap"_s);
@@ -66,9 +47,8 @@ frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
 
 void frmMap::navigate(const QString &address)
 {
-    const QUrl url(address);
-    if (MapPage::isWebAddress(url))
-        wb->load(url);
+    if (m_browser)
+        m_browser->navigate(wb, QUrl(address));
 }
 
 bool frmMap::eventFilter(QObject *watched, QEvent *event)
@@ -96,9 +76,8 @@ void frmMap::Form_Load()
 {
     // The browser shows no menu, address or status bar: the view has none.
     // Opening no top-level windows of its own, showing no dialogs and going to
-    // web addresses only are the page's (MapPage). The host wrapper's flag and
-    // theater mode have nothing to match in the web engine.
-    wb->setPage(new MapPage(wb));
+    // web addresses only are the page's, set by the module. The host wrapper's
+    // flag and theater mode have nothing to match in the web engine.
     // Files dropped onto the map go nowhere.
     wb->setAcceptDrops(false);
 }

@@ -8,10 +8,10 @@
 #include "ui/map/maplayout.h"
 
 class QPushButton;
-class QWebEngineView;
 
 namespace corvale {
 
+class MapBrowserFactory;
 class MapFolder;
 
 // The main window's boxes that name a saved map, as they read when asked, and
@@ -31,7 +31,8 @@ using MapQuerySource = std::function<MapQuery()>;
 
 // The map window: the lookup service's map page in `wb`, inside the panel
 // `pnlMap`, and "Capture" centred below it. One window shows one map and is
-// shown modally; its opener navigates it and sets its title first.
+// shown modally; its opener navigates it and sets its title first. The
+// browser comes from the map browser module; without it the panel stays empty.
 class frmMap : public QDialog
 {
     Q_OBJECT
@@ -43,6 +44,10 @@ public:
 
     // Makes the browser go to `address`; the page loads on its own.
     void navigate(const QString &address);
+
+Q_SIGNALS:
+    // The page the browser went to has loaded, or failed to.
+    void pageLoaded(bool ok);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -59,8 +64,9 @@ private:
     MapQuerySource m_query;
     MapWindowLayout m_layout;
 
+    MapBrowserFactory *m_browser;
     QWidget *pnlMap;
-    QWebEngineView *wb;
+    QWidget *wb;
     QPushButton *cmdCapture;
 };
 

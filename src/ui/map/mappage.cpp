@@ -1,7 +1,5 @@
 #include "ui/map/mappage.h"
 
-using namespace Qt::StringLiterals;
-
 namespace corvale {
 
 MapPage::MapPage(QObject *parent)
@@ -32,11 +30,6 @@ bool MapPage::javaScriptConfirm(const QUrl &, const QString &)
 bool MapPage::javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *)
 {
     return false;
-}
-
-bool MapPage::isWebAddress(const QUrl &url)
-{
-    return url.isValid() && (url.scheme() == u"http"_s || url.scheme() == u"https"_s);
 }
 
 bool MapPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)

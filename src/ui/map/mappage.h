@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QUrl>
 #include <QWebEnginePage>
 
 namespace corvale {
@@ -16,7 +17,10 @@ public:
     explicit MapPage(QObject *parent);
 
     // An http or https address; the page goes nowhere else.
-    static bool isWebAddress(const QUrl &url);
+    static bool isWebAddress(const QUrl &url)
+    {
+        return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+    }
 
 protected:
     QWebEnginePage *createWindow(WebWindowType type) override;
