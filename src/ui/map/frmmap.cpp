@@ -44,7 +44,7 @@ frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
     , m_layout(kDesignLayout)
     , pnlMap(new QWidget(this))
     , wb(nullptr)
-    , cmdCapture(new QPushButton(u"Capture"_s, this))
+    , cmdCapture(new QPushButton(u"&Capture"_s, this))
 {
     allowWebEngineAsRoot();
     wb = new QWebEngineView(pnlMap);
