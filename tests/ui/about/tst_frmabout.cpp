@@ -187,6 +187,8 @@ void TestFrmAbout::focusStartsOnOk()
     QTest::keyClick(&window, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), control(window, u"cmdSysInfo"_s));
     QTest::keyClick(&window, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), control(window, u"blue"_s));
+    QTest::keyClick(&window, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), control(window, u"cmdOK"_s));
 }
 
