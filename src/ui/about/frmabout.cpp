@@ -169,8 +169,8 @@ void frmAbout::blue_Click()
 
 void frmAbout::LaunchSystemInfo()
 {
-    const QString program = systemInfoProgram();
-    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+    const SystemInfoCommand command = systemInfoProgram();
+    if (command.program.isEmpty() || !QProcess::startDetached(command.program, command.arguments))
         showMessage(this, u"System Information Is Unavailable At This Time"_s, kAppTitle);
 }
 
