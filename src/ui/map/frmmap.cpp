@@ -38,7 +38,9 @@ void allowWebEngineAsRoot()
 } // namespace
 
 frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
-    : QDialog(parent, Qt::Window)
+    // A dialog, which an X11 window manager keeps above its owner (a plain
+    // window gets no WM_TRANSIENT_FOR), with the buttons of a sizable window.
+    : QDialog(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , m_mapFolder(mapFolder)
     , m_query(std::move(query))
     , m_layout(kDesignLayout)
