@@ -5,6 +5,7 @@ CORVALE_PACKAGES=(
     qt6-base-dev qt6-webengine-dev libgumbo-dev libturbojpeg0-dev libcpp-httplib-dev
     libbenchmark-dev clang libclang-rt-14-dev
     xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time
+    dpkg-dev file lintian appstream desktop-file-utils
 )
 
 # Installs what is missing (as root), or prints the apt-get line and stops.
@@ -50,6 +51,25 @@ corvale_start_sample_service() {
         exit 1
     fi
     export CORVALE_LOOKUP_BASE=$base
+}
+
+# corvale_package_checks BUILD_DIR
+# Makes the Debian package from an existing build and checks it, its desktop
+# entry and its AppStream metadata with Debian's own checkers. An error from
+# any of them fails; lintian's warnings are printed and pass.
+corvale_package_checks() {
+    local dir=$1 deb
+    desktop-file-validate "$CORVALE_ROOT/src/app/corvale.desktop"
+    appstreamcli validate --no-net "$CORVALE_ROOT/src/app/example.corvale.Corvale.metainfo.xml"
+    rm -rf "$dir/package"
+    cpack --config "$dir/CPackConfig.cmake" -G DEB -B "$dir/package"
+    deb=$(echo "$dir"/package/corvale_*_"$(dpkg --print-architecture)".deb)
+    if [ ! -f "$deb" ]; then
+        echo "cpack made no corvale_*.deb in $dir/package" >&2
+        return 1
+    fi
+    lintian --fail-on error "$deb"
+    echo "Package: $deb"
 }
 
 # corvale_sanitized_tests BUILD_DIR
