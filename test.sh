@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite; then the
-# sanitizer run and the short fuzz runs.
+# package check, the sanitizer run and the short fuzz runs.
 set -euo pipefail
 CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$CORVALE_ROOT/scripts/common.sh"
@@ -8,6 +8,8 @@ CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 corvale_install_dependencies
 corvale_build "$CORVALE_ROOT/build/test" RelWithDebInfo
 ctest --test-dir "$CORVALE_ROOT/build/test" --output-on-failure -j "$(nproc)"
+# The Debian package from the same build, checked by Debian's own tools.
+corvale_package_checks "$CORVALE_ROOT/build/test"
 # The same tests under the sanitizers, leaving out those that start the web
 # engine; then each fuzz target for a short fixed run (the README says how
 # to run them long).

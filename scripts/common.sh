@@ -6,6 +6,7 @@ CORVALE_PACKAGES=(
     libbenchmark-dev clang libclang-rt-14-dev
     libexiv2-dev libimage-exiftool-perl
     xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time poppler-utils
+    dpkg-dev file lintian appstream desktop-file-utils
 )
 
 # Installs what is missing (as root), or prints the apt-get line and stops.
@@ -69,6 +70,25 @@ corvale_start_sample_service() {
         exit 1
     fi
     export CORVALE_LOOKUP_BASE=$base
+}
+
+# corvale_package_checks BUILD_DIR
+# Makes the Debian package from an existing build and checks it, its desktop
+# entry and its AppStream metadata with Debian's own checkers. An error from
+# any of them fails; lintian's warnings are printed and pass.
+corvale_package_checks() {
+    local dir=$1 deb
+    desktop-file-validate "$CORVALE_ROOT/src/app/corvale.desktop"
+    appstreamcli validate --no-net "$CORVALE_ROOT/src/app/example.corvale.Corvale.metainfo.xml"
+    rm -rf "$dir/package"
+    cpack --config "$dir/CPackConfig.cmake" -G DEB -B "$dir/package"
+    deb=$(echo "$dir"/package/corvale_*_"$(dpkg --print-architecture)".deb)
+    if [ ! -f "$deb" ]; then
+        echo "cpack made no corvale_*.deb in $dir/package" >&2
+        return 1
+    fi
+    lintian --fail-on error "$deb"
+    echo "Package: $deb"
 }
 
 # corvale_sanitized_tests BUILD_DIR

@@ -5,12 +5,12 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
 #include "corvale/version.h"
+#include "ui/about/linklabel.h"
 #include "ui/about/systeminfo.h"
 #include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
@@ -47,9 +47,10 @@ QWidget *makeLine(QWidget *parent, int fromX, int toX, int y, int thickness, con
     return line;
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QRect &geometry)
+template<typename Label = QLabel>
+Label *makeLabel(QWidget *parent, const QString &name, const QRect &geometry)
 {
-    auto *label = new QLabel(parent);
+    auto *label = new Label(parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -82,7 +83,7 @@ frmAbout::frmAbout(QWidget *parent)
     , lblTitle(makeLabel(this, u"lblTitle"_s, twipsRect(240, 240, 3885, 360)))
     , lblVersion(makeLabel(this, u"lblVersion"_s, twipsRect(240, 600, 3885, 225)))
     , lblDescription(makeLabel(this, u"lblDescription"_s, twipsRect(240, 960, 5205, 690)))
-    , blue(makeLabel(this, u"blue"_s, twipsRect(240, 1920, 1455, 195)))
+    , blue(makeLabel<LinkLabel>(this, u"blue"_s, twipsRect(240, 1920, 1455, 195)))
     , cmdOK(makeButton(this, u"cmdOK"_s, u"OK"_s, twipsRect(4245, 2040, 1260, 345)))
     , cmdSysInfo(makeButton(this, u"cmdSysInfo"_s, u"&System Info..."_s, twipsRect(4260, 2520, 1245, 345)))
 {
@@ -116,30 +117,20 @@ frmAbout::frmAbout(QWidget *parent)
     blue->setFont(linkFont);
     blue->setText(u"Vistit us on the WEB"_s);
     setTextColour(blue, kLinkColour);
-    blue->setCursor(Qt::PointingHandCursor);
     // The box was measured for the classic bitmap font; a wider platform font
     // would cut the link short, so the box grows to the right instead.
     blue->resize(std::max(blue->width(), blue->sizeHint().width()), blue->height());
-    blue->installEventFilter(this);
 
     // Neither button is the default: Enter presses the one that has the focus.
     setTabOrder(cmdOK, cmdSysInfo);
+    setTabOrder(cmdSysInfo, blue);
+    // The link comes first among the controls but last in the tab order.
+    cmdOK->setFocus();
+    connect(blue, &LinkLabel::activated, this, &frmAbout::blue_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
     Form_Load();
-}
-
-bool frmAbout::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == blue && event->type() == QEvent::MouseButtonRelease) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton && blue->rect().contains(mouse->position().toPoint())) {
-            blue_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmAbout::keyPressEvent(QKeyEvent *event)
@@ -171,13 +162,15 @@ void frmAbout::cmdSysInfo_Click()
 
 void frmAbout::blue_Click()
 {
-    QDesktopServices::openUrl(QUrl(kMakerWebAddress));
+    // Without a browser opener (no xdg-open, no desktop) nothing would show.
+    if (!QDesktopServices::openUrl(QUrl(kMakerWebAddress)))
+        showMessage(this, u"No web browser could be started for %1."_s.arg(kMakerWebAddress), u"Sorry..."_s);
 }
 
 void frmAbout::LaunchSystemInfo()
 {
-    const QString program = systemInfoProgram();
-    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+    const SystemInfoCommand command = systemInfoProgram();
+    if (command.program.isEmpty() || !QProcess::startDetached(command.program, command.arguments))
         showMessage(this, u"System Information Is Unavailable At This Time"_s, kAppTitle);
 }
 

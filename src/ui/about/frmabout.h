@@ -10,6 +10,8 @@ class QPushButton;
 
 namespace corvale {
 
+class LinkLabel;
+
 // The maker's web site, which the link label opens.
 inline constexpr QLatin1String kMakerWebAddress("https://www.corvale.example/");
 
@@ -23,7 +25,6 @@ public:
     explicit frmAbout(QWidget *parent = nullptr);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -37,7 +38,7 @@ private:
     QLabel *lblTitle;
     QLabel *lblVersion;
     QLabel *lblDescription;
-    QLabel *blue;
+    LinkLabel *blue;
     QPushButton *cmdOK;
     QPushButton *cmdSysInfo;
 };

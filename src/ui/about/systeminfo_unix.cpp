@@ -4,12 +4,12 @@
 
 namespace corvale {
 
-QString systemInfoProgram()
+SystemInfoCommand systemInfoProgram()
 {
-    for (const QLatin1String name : kSystemInfoPrograms) {
-        const QString path = QStandardPaths::findExecutable(name);
+    for (const SystemInfoCandidate &candidate : kSystemInfoPrograms) {
+        const QString path = QStandardPaths::findExecutable(candidate.program);
         if (!path.isEmpty())
-            return path;
+            return {path, candidate.argument.isEmpty() ? QStringList() : QStringList{candidate.argument}};
     }
     return {};
 }

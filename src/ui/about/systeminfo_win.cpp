@@ -48,16 +48,16 @@ bool ReadRegistryValue(HKEY root, const QString &keyPath, const QString &valueNa
 
 } // namespace
 
-QString systemInfoProgram()
+SystemInfoCommand systemInfoProgram()
 {
     QString path;
     if (ReadRegistryValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s, u"PATH"_s, path))
-        return path;
+        return {path, {}};
     if (!ReadRegistryValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Shared Tools Location"_s,
                            u"MSINFO"_s, path))
         return {};
     path += u"\\MSINFO32.EXE"_s;
-    return QFileInfo(path).isFile() ? path : QString();
+    return {QFileInfo(path).isFile() ? path : QString(), {}};
 }
 
 } // namespace corvale

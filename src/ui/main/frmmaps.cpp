@@ -1,6 +1,7 @@
 #include "ui/main/frmmaps.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QApplication>
 #include <QDir>
@@ -139,9 +140,9 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     , txtMapPath(place<QLineEdit>(Frame2, u"txtMapPath"_s, twipsRect(120, 360, 3735, 285)))
     , cmdMapPath(place<QPushButton>(Frame2, u"cmdMapPath"_s, twipsRect(3960, 360, 375, 255), u".."_s))
     , txtResult(place<QPlainTextEdit>(this, u"txtResult"_s, twipsRect(120, 4560, 4455, 1335)))
-    , Command1(place<QPushButton>(this, u"Command1"_s, twipsRect(120, 6000, 2175, 495), u"Create Map"_s))
-    , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(2400, 6000, 1095, 495), u"Print Map"_s))
-    , Command3(place<QPushButton>(this, u"Command3"_s, twipsRect(3600, 6000, 975, 495), u"About"_s))
+    , Command1(place<QPushButton>(this, u"Command1"_s, twipsRect(120, 6000, 2175, 495), u"&Create Map"_s))
+    , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(2400, 6000, 1095, 495), u"&Print Map"_s))
+    , Command3(place<QPushButton>(this, u"Command3"_s, twipsRect(3600, 6000, 975, 495), u"&About"_s))
 {
     setWindowTitle(u"Get Business Information"_s);
     // The classic dialog font is 8.25 pt; the layout is drawn for its size.
@@ -161,6 +162,27 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
     }
+
+    // What a screen reader says for each box: the frame's title alone would
+    // name four of them after one frame, and the result box and ".." nothing.
+    const QList<std::pair<QWidget *, QString>> spokenNames{
+        {txtPhone, Frame1->title()},
+        {txtAddress, u"Street Address"_s},
+        {txtCity, u"City"_s},
+        {txtState, u"State or Province"_s},
+        {txtZip, u"Postal Code"_s},
+        {txtMapPath, Frame2->title()},
+        {cmdMapPath, u"Choose the directory where maps are saved"_s},
+        {txtResult, u"Result"_s},
+    };
+    for (const auto &[control, name] : spokenNames)
+        control->setAccessibleName(name);
+    txtPhone->setAccessibleDescription(Label2->text());
+    cmdMapPath->setToolTip(cmdMapPath->accessibleName());
+    Label3->setBuddy(txtAddress);
+    Label4->setBuddy(txtCity);
+    Label6->setBuddy(txtState);
+    Label5->setBuddy(txtZip);
 
     txtState->setMaxLength(2);
     txtZip->setMaxLength(6);
@@ -348,10 +370,14 @@ void frmMaps::ShowMap(const QString &title, const QString &address, const QStrin
         showMessage(this, kNoMapBrowser.arg(QDir::toNativeSeparators(browser.file), browser.error), kSorry);
         return;
     }
-    frmMap map(m_mapFolder, [this, latitude, longitude] {
-        return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
-                        latitude, longitude};
-    });
+    // Owned by this window, so the window manager keeps it above this one.
+    frmMap map(
+        m_mapFolder,
+        [this, latitude, longitude] {
+            return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
+                            latitude, longitude};
+        },
+        this);
     map.navigate(address);
     map.setWindowTitle(title);
     Q_EMIT mapWindowOpening(&map);

@@ -23,8 +23,8 @@ frmSelect::frmSelect(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint)
     , File1(new QListWidget(this))
-    , Command1(new QPushButton(u"OK"_s, this))
-    , Command2(new QPushButton(u"Cancel"_s, this))
+    , Command1(new QPushButton(u"&OK"_s, this))
+    , Command2(new QPushButton(u"&Cancel"_s, this))
 {
     setWindowTitle(u"Select saved map to print"_s);
     setFixedSize(twipsSize(kClientWidth, kClientHeight));
@@ -34,6 +34,7 @@ frmSelect::frmSelect(QWidget *parent)
     setAutoFillBackground(true);
 
     File1->setObjectName(u"File1"_s);
+    File1->setAccessibleName(u"Saved maps"_s);
     File1->setGeometry(twipsRect(0, 0, 4695, 2490));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
     QFont listFont(u"MS Sans Serif"_s);
@@ -59,6 +60,9 @@ void frmSelect::setFolder(const QString &folder)
     if (folder.isEmpty())
         return;
     File1->addItems(QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
+    // The first file is chosen already, so Enter alone prints it.
+    if (File1->count() > 0)
+        File1->setCurrentRow(0);
 }
 
 int frmSelect::selectedIndex() const

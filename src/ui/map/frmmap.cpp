@@ -21,14 +21,16 @@ constexpr QRect kDesignBrowser = twipsRect(0, 0, 4455, 2295);
 } // namespace
 
 frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
-    : QDialog(parent, Qt::Window)
+    // A dialog, which an X11 window manager keeps above its owner (a plain
+    // window gets no WM_TRANSIENT_FOR), with the buttons of a sizable window.
+    : QDialog(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , m_mapFolder(mapFolder)
     , m_query(std::move(query))
     , m_layout(kDesignLayout)
     , m_browser(loadMapBrowser().factory)
     , pnlMap(new QWidget(this))
     , wb(m_browser ? m_browser->createView(pnlMap, [this](bool ok) { Q_EMIT pageLoaded(ok); }) : new QWidget(pnlMap))
-    , cmdCapture(new QPushButton(u"Capture"_s, this))
+    , cmdCapture(new QPushButton(u"&Capture"_s, this))
 {
     setWindowTitle(u"Save Map"_s);
     resize(kClientSize);

@@ -187,6 +187,8 @@ void TestFrmAbout::focusStartsOnOk()
     QTest::keyClick(&window, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), control(window, u"cmdSysInfo"_s));
     QTest::keyClick(&window, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), control(window, u"blue"_s));
+    QTest::keyClick(&window, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), control(window, u"cmdOK"_s));
 }
 
@@ -223,7 +225,8 @@ void TestFrmAbout::startsProgramWithoutArguments()
 {
     const ScriptedPath path;
     const QString marker = path.filePath(u"started"_s);
-    QVERIFY(path.add(kSystemInfoPrograms.back(), "#!/bin/sh\necho \"$#\" > '" + QFile::encodeName(marker) + "'\n"));
+    QVERIFY(path.add(kSystemInfoPrograms.back().program,
+                     "#!/bin/sh\necho \"$#\" > '" + QFile::encodeName(marker) + "'\n"));
 
     MessageRecorder messages;
     frmAbout window;
@@ -249,7 +252,7 @@ void TestFrmAbout::unavailableSaysSo()
     QFETCH(QByteArray, script);
     const ScriptedPath path;
     if (!script.isEmpty())
-        QVERIFY(path.add(kSystemInfoPrograms.front(), script));
+        QVERIFY(path.add(kSystemInfoPrograms.front().program, script));
 
     MessageRecorder messages;
     frmAbout window;

@@ -107,11 +107,12 @@ void TestSystemInfo::programFromPath()
     QFETCH(int, expected);
     const ScriptedPath path;
     for (int index : executables)
-        QVERIFY(path.add(kSystemInfoPrograms.at(index), "#!/bin/sh\n"));
+        QVERIFY(path.add(kSystemInfoPrograms.at(index).program, "#!/bin/sh\n"));
     for (int index : plainFiles)
-        QVERIFY(path.add(kSystemInfoPrograms.at(index), "#!/bin/sh\n", QFileDevice::ReadOwner));
+        QVERIFY(path.add(kSystemInfoPrograms.at(index).program, "#!/bin/sh\n", QFileDevice::ReadOwner));
 
-    QCOMPARE(systemInfoProgram(), expected < 0 ? QString() : path.filePath(kSystemInfoPrograms.at(expected)));
+    QCOMPARE(systemInfoProgram().program,
+             expected < 0 ? QString() : path.filePath(kSystemInfoPrograms.at(expected).program));
 }
 
 #endif

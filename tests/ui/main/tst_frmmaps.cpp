@@ -109,9 +109,9 @@ void TestFrmMaps::controls_data()
     row("Frame2", "", "QGroupBox", u"Directory where maps are saved"_s, twipsRect(120, 3600, 4455, 855));
     row("cmdMapPath", "Frame2", "QPushButton", u".."_s, twipsRect(3960, 360, 375, 255));
     row("txtResult", "", "QPlainTextEdit", kStartupNotice, twipsRect(120, 4560, 4455, 1335));
-    row("Command1", "", "QPushButton", u"Create Map"_s, twipsRect(120, 6000, 2175, 495));
-    row("Command2", "", "QPushButton", u"Print Map"_s, twipsRect(2400, 6000, 1095, 495));
-    row("Command3", "", "QPushButton", u"About"_s, twipsRect(3600, 6000, 975, 495));
+    row("Command1", "", "QPushButton", u"&Create Map"_s, twipsRect(120, 6000, 2175, 495));
+    row("Command2", "", "QPushButton", u"&Print Map"_s, twipsRect(2400, 6000, 1095, 495));
+    row("Command3", "", "QPushButton", u"&About"_s, twipsRect(3600, 6000, 975, 495));
 }
 
 void TestFrmMaps::controls()

@@ -44,7 +44,7 @@ private Q_SLOTS:
     void centredOverItsOwner();
     void listsOrdinaryFiles_data();
     void listsOrdinaryFiles();
-    void nothingSelectedAtFirst();
+    void firstSelectedAtFirst();
     void endings_data();
     void endings();
 
@@ -114,8 +114,8 @@ void TestFrmSelect::layout()
 
 void TestFrmSelect::captionsAndFont()
 {
-    QCOMPARE(test::control<QPushButton>(*m_window, u"Command1"_s)->text(), u"OK"_s);
-    QCOMPARE(test::control<QPushButton>(*m_window, u"Command2"_s)->text(), u"Cancel"_s);
+    QCOMPARE(test::control<QPushButton>(*m_window, u"Command1"_s)->text(), u"&OK"_s);
+    QCOMPARE(test::control<QPushButton>(*m_window, u"Command2"_s)->text(), u"&Cancel"_s);
     const QFont font = test::control<QListWidget>(*m_window, u"File1"_s)->font();
     QCOMPARE(font.family(), u"MS Sans Serif"_s);
     QCOMPARE(font.pointSizeF(), 9.75);
@@ -166,12 +166,12 @@ void TestFrmSelect::listsOrdinaryFiles()
     QCOMPARE(listed(*m_window), QStringList());
 }
 
-void TestFrmSelect::nothingSelectedAtFirst()
+void TestFrmSelect::firstSelectedAtFirst()
 {
     QVERIFY(showListing());
 
-    QCOMPARE(m_window->selectedIndex(), -1);
-    QCOMPARE(m_window->selectedName(), QString());
+    QCOMPARE(m_window->selectedIndex(), 0);
+    QCOMPARE(m_window->selectedName(), kListed.constFirst());
     clickName(*m_window, u"notes.txt"_s);
     QCOMPARE(m_window->selectedIndex(), 3);
     QCOMPARE(m_window->selectedName(), u"notes.txt"_s);

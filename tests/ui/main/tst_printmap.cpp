@@ -125,7 +125,6 @@ void TestPrintMap::refusalsStartNothing_data()
 {
     QTest::addColumn<QString>("picked");
     QTest::addColumn<Ending>("ending");
-    QTest::newRow("OK without a pick") << QString() << Ending::Ok;
     QTest::newRow("Cancel after a pick") << u"5551234567.jpg"_s << Ending::Cancel;
     QTest::newRow("close box after a pick") << u"5551234567.jpg"_s << Ending::CloseBox;
     QTest::newRow("Escape after a pick") << u"5551234567.jpg"_s << Ending::Escape;

@@ -151,7 +151,7 @@ void TestFrmMap::design()
     QCOMPARE(browser(window)->parentWidget(), panel);
     QVERIFY(!browser(window)->acceptDrops());
     auto *capture = control<QPushButton>(window, u"cmdCapture"_s);
-    QCOMPARE(capture->text(), u"Capture"_s);
+    QCOMPARE(capture->text(), u"&Capture"_s);
     QCOMPARE(capture->size(), twipsSize(1215, 495));
     QCOMPARE(capture->parentWidget(), &window);
 }
