@@ -52,6 +52,7 @@ private:
     MapFolder &m_mapFolder;
     MapQuerySource m_query;
     MapWindowLayout m_layout;
+    bool m_pageFailed = false;
 
     QWidget *pnlMap;
     QWebEngineView *wb;
