@@ -25,6 +25,8 @@ struct SettingsEntry
 constexpr SettingsEntry kMapFolderEntry{QLatin1String("Corvale"), QLatin1String("MapFolder"),
                                         QLatin1String("Path")};
 
+} // namespace
+
 // Permission bits are not the whole story (read-only mounts, a root user on
 // a folder of another), so a file is made there and removed.
 bool userMayWrite(const QString &folder)
@@ -34,8 +36,6 @@ bool userMayWrite(const QString &folder)
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".corvale-XXXXXX")));
     return probe.open();
 }
-
-} // namespace
 
 QString programFolder()
 {

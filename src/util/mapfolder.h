@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include <QString>
 
 namespace corvale {
@@ -14,12 +16,22 @@ QString programFolder();
 // every save fail.
 QString defaultMapFolder(const QString &program);
 
+// Whether the user may make files in `folder` now.
+bool userMayWrite(const QString &folder);
+
 // The folder maps are saved into: one value for the whole run, made once and
 // handed to every window that reads or changes it. Only the main window's
 // folder choice stores it in the per-user settings.
 class MapFolder
 {
 public:
+    // `program` stands for the program's own folder; tests give another.
+    explicit MapFolder(QString program = programFolder()) : m_program(std::move(program)) {}
+
+    // Where maps go when no folder is known: defaultMapFolder() of the
+    // program's folder.
+    QString programDefault() const { return defaultMapFolder(m_program); }
+
     const QString &path() const { return m_path; }
     // For the rest of the run; the stored entry keeps its value.
     void setPath(const QString &path) { m_path = path; }
@@ -34,6 +46,7 @@ public:
     static void store(const QString &path);
 
 private:
+    QString m_program;
     QString m_path;
 };
 

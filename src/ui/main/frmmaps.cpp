@@ -83,18 +83,23 @@ void shiftAboveZ(int &KeyAscii)
         KeyAscii -= 32;
 }
 
-// "Create Map" is off and the cursor busy while a lookup runs; both come back
-// however it ends. Disabling the focused button moves the focus on, so the
-// focus goes back to it unless it has been moved again meanwhile.
+// The buttons are off and the cursor busy while a lookup runs, and come back
+// however it ends: a window opened meanwhile would hold the lookup up until
+// it closed. Disabling the focused button moves the focus on, so the focus
+// goes back to it unless it has been moved again meanwhile.
 class BusyWhileLookingUp
 {
 public:
-    explicit BusyWhileLookingUp(QPushButton *button)
-        : m_button(button)
-        , m_hadFocus(button->hasFocus())
+    explicit BusyWhileLookingUp(QList<QPushButton *> buttons)
+        : m_buttons(std::move(buttons))
     {
-        m_button->setEnabled(false);
-        if (m_hadFocus)
+        for (QPushButton *button : std::as_const(m_buttons)) {
+            if (button->hasFocus())
+                m_focused = button;
+        }
+        for (QPushButton *button : std::as_const(m_buttons))
+            button->setEnabled(false);
+        if (m_focused)
             m_focusMovedTo = QApplication::focusWidget();
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     }
@@ -102,16 +107,17 @@ public:
     ~BusyWhileLookingUp()
     {
         QGuiApplication::restoreOverrideCursor();
-        m_button->setEnabled(true);
-        if (m_hadFocus && QApplication::focusWidget() == m_focusMovedTo)
-            m_button->setFocus();
+        for (QPushButton *button : std::as_const(m_buttons))
+            button->setEnabled(true);
+        if (m_focused && QApplication::focusWidget() == m_focusMovedTo)
+            m_focused->setFocus();
     }
 
     Q_DISABLE_COPY_MOVE(BusyWhileLookingUp)
 
 private:
-    QPushButton *m_button;
-    bool m_hadFocus;
+    QList<QPushButton *> m_buttons;
+    QPushButton *m_focused = nullptr;
     QPointer<QWidget> m_focusMovedTo;
 };
 
@@ -273,7 +279,7 @@ void frmMaps::closeEvent(QCloseEvent *event)
 void frmMaps::Form_Load()
 {
     if (m_mapFolder.path().isEmpty()) {
-        m_mapFolder.setPath(MapFolder::stored(defaultMapFolder(programFolder())));
+        m_mapFolder.setPath(MapFolder::stored(m_mapFolder.programDefault()));
         txtMapPath->setText(m_mapFolder.path());
     }
     txtResult->setPlainText(kStartupNotice);
@@ -298,7 +304,7 @@ void frmMaps::Command1_Click()
 
     if (number.size() == 10) {
         {
-            const BusyWhileLookingUp busy(Command1);
+            const BusyWhileLookingUp busy({Command1, Command2, Command3, cmdMapPath});
             m_lookup.Phone2Geo(number, result);
         }
         if (m_closed)
@@ -323,7 +329,7 @@ void frmMaps::Command1_Click()
         return;
     }
     {
-        const BusyWhileLookingUp busy(Command1);
+        const BusyWhileLookingUp busy({Command1, Command2, Command3, cmdMapPath});
         m_lookup.Address2Geo(txtAddress->text(), txtCity->text(), txtState->text(), txtZip->text(), result);
     }
     if (m_closed)

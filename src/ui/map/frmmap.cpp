@@ -2,8 +2,10 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 
+#include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
 #include "ui/map/mapbrowser.h"
 #include "ui/map/mapsave.h"
@@ -17,6 +19,8 @@ namespace {
 constexpr QSize kClientSize = twipsSize(9240, 9210);
 constexpr MapWindowLayout kDesignLayout{{0, 0, 7575, 6135}, {3720, 6240, 1215, 495}};
 constexpr QRect kDesignBrowser = twipsRect(0, 0, 4455, 2295);
+// Room left for the window manager's caption and borders around the client area.
+constexpr QSize kFrameAllowance(16, 40);
 
 } // namespace
 
@@ -33,7 +37,9 @@ frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
     , cmdCapture(new QPushButton(u"&Capture"_s, this))
 {
     setWindowTitle(u"Save Map"_s);
-    resize(kClientSize);
+    // On a small or scaled screen the designed size would put "Capture" out
+    // of reach; the resize steps then place the panel and the button.
+    resize(kClientSize.boundedTo(screen()->availableGeometry().size() - kFrameAllowance));
     pnlMap->setObjectName(u"pnlMap"_s);
     pnlMap->setGeometry(kDesignLayout.panel.toPixels());
     pnlMap->installEventFilter(this);
@@ -43,6 +49,7 @@ frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
     cmdCapture->setGeometry(kDesignLayout.button.toPixels());
     setTabOrder(wb, cmdCapture);
     connect(cmdCapture, &QPushButton::clicked, this, &frmMap::cmdCapture_Click);
+    connect(this, &frmMap::pageLoaded, this, [this](bool ok) { m_pageFailed = !ok; });
 
     Form_Load();
 }
@@ -99,6 +106,11 @@ void frmMap::pnlMap_Resize()
 
 void frmMap::cmdCapture_Click()
 {
+    // The engine's error page is no map.
+    if (m_pageFailed) {
+        showMessage(this, u"The map page could not be loaded, so nothing was saved."_s, u"Sorry..."_s);
+        return;
+    }
     if (saveCapturedMap(this, pnlMap, m_mapFolder, m_query))
         close();
 }

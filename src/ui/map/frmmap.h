@@ -63,6 +63,7 @@ private:
     MapFolder &m_mapFolder;
     MapQuerySource m_query;
     MapWindowLayout m_layout;
+    bool m_pageFailed = false;
 
     MapBrowserFactory *m_browser;
     QWidget *pnlMap;

@@ -1,7 +1,12 @@
 #include "ui/map/mapsave.h"
 
+#include <algorithm>
+
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 #include "ui/common/messagebox.h"
 #include "ui/map/imageconversion.h"
@@ -15,6 +20,17 @@ using namespace Qt::StringLiterals;
 namespace corvale {
 
 namespace {
+
+const QString kSorry = u"Sorry..."_s;
+const QString kFolderUnusable =
+    u"The map could not be saved: the folder %1 does not exist or cannot be written.\r\n"
+    "Press Capture again to choose another folder."_s;
+const QString kBitmapNotWritten =
+    u"The map could not be written to %1 (is the disk full?). Nothing was saved.\r\n"
+    "Press Capture again to choose another folder."_s;
+const QString kNotConverted = u"The map could not be converted to a JPEG file. It is kept as %1"_s;
+const QString kNothingDrawn =
+    u"The map has not been drawn yet, so nothing was saved. Press Capture again once the map shows."_s;
 
 QString blanksToUnderscores(QString text)
 {
@@ -46,14 +62,28 @@ QString mapBaseName(const MapQuery &query)
     return blanksToUnderscores(query.txtAddress) + blanksToUnderscores(query.txtCity);
 }
 
+bool isBlankPicture(const QImage &picture)
+{
+    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+    if (pixels.isNull())
+        return true;
+    const QRgb first = pixels.pixel(0, 0);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+        if (std::any_of(line, line + pixels.width(), [first](QRgb pixel) { return pixel != first; }))
+            return false;
+    }
+    return true;
+}
+
 bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, const MapQuerySource &query)
 {
     mapFolder.setPath(MapFolder::cleaned(mapFolder.path()));
     QString folder = mapFolder.path();
     if (folder.isEmpty()) {
-        // Asked once: a cancelled chooser still leaves the program's folder
-        // for the next press.
-        mapFolder.setPath(programFolder());
+        // Asked once: a cancelled chooser still leaves a folder for the next
+        // press, one the user may write to.
+        mapFolder.setPath(mapFolder.programDefault());
         folder = AddBackslash(MapFolder::cleaned(
             BrowseForFolder(window, kMapFolderPrompt, kMapFolderCaption,
                             AddBackslash(mapFolder.path()), false)));
@@ -66,18 +96,35 @@ bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, cons
     // the map folder; it is refused as the file system refuses a bad name.
     const MapQuery asked = query();
     const QString baseName = mapBaseName(asked);
-    if (!isSafeBaseName(baseName) || !QFileInfo(folder).isDir())
+    if (!isSafeBaseName(baseName))
         return false;
+
+    // The folder may have gone, or be read-only, since it was chosen. The
+    // next press asks for another one.
+    if (!userMayWrite(folder)) {
+        mapFolder.setPath(QString());
+        showMessage(window, kFolderUnusable.arg(QDir::toNativeSeparators(folder)), kSorry);
+        return false;
+    }
 
     const QImage picture = GrabClientArea(panel);
     const QDateTime captured = QDateTime::currentDateTime();
-    const QString bitmapPath = AddBackslash(folder) + baseName + u".bmp"_s;
-    if (picture.isNull() || !picture.save(bitmapPath, "BMP"))
+    if (isBlankPicture(picture)) {
+        showMessage(window, kNothingDrawn, kSorry);
         return false;
+    }
+    const QString bitmapPath = AddBackslash(folder) + baseName + u".bmp"_s;
+    if (!picture.save(bitmapPath, "BMP")) {
+        // A disk that filled up halfway leaves part of a bitmap.
+        if (QFileInfo(bitmapPath).isFile())
+            QFile::remove(bitmapPath);
+        mapFolder.setPath(QString());
+        showMessage(window, kBitmapNotWritten.arg(bitmapPath), kSorry);
+        return false;
+    }
 
     if (!BmpToJpeg(bitmapPath, mapMetadata(asked, captured))) {
-        showMessage(window, u"The map could not be converted to a JPEG file. It is kept as %1"_s.arg(bitmapPath),
-                    u"Sorry..."_s);
+        showMessage(window, kNotConverted.arg(bitmapPath), kSorry);
         return false;
     }
     showMessage(window, u"Map saved as "_s + jpegPathFor(bitmapPath), u"Success..."_s);

@@ -2,6 +2,7 @@
 
 #include "ui/map/frmmap.h"
 
+class QImage;
 class QWidget;
 
 namespace corvale {
@@ -16,12 +17,18 @@ bool isSafeBaseName(const QString &baseName);
 // number as typed, or else street and city with blanks turned into "_".
 QString mapBaseName(const MapQuery &query);
 
+// A picture of one colour throughout (or none): a page that has drawn nothing.
+bool isBlankPicture(const QImage &picture);
+
 // "Capture" up to its message: makes sure a map folder is known (asking with
 // the folder chooser over `window` when none is), names the map after
 // `query`, grabs `panel`, writes it as a bitmap, converts it into a JPEG and
 // says where the map went. Stops at the first step that fails and leaves what
-// was done so far; only a failed conversion is told to the user, and the
-// bitmap then stays. True when the map was saved.
+// was done so far; every failure but a cancelled chooser or a refused name is
+// told to the user. A folder that cannot take the map is forgotten for the
+// run, so the next press asks for another; a failed conversion keeps the
+// bitmap. A picture with nothing drawn is not saved. True when the map was
+// saved.
 bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, const MapQuerySource &query);
 
 } // namespace corvale
