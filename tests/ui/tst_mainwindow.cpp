@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTimer>
 
@@ -501,10 +502,11 @@ void TestMainWindow::realMessageBox()
     QTimer::singleShot(0, &owner, [&owner] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
-        QVERIFY(box->parentWidget() == &owner && box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1);
+        // Closed whatever the checks find, so that nothing waits for a click.
+        const auto close = qScopeGuard([box] { box->done(0); });
+        QVERIFY(box->parentWidget() == &owner && box->icon() == QMessageBox::NoIcon);
         QCOMPARE(QStringList({box->windowTitle(), box->text()}), QStringList({u"Success..."_s, u"Map saved"_s}));
-        QCOMPARE(box->standardButton(box->buttons().constFirst()), QMessageBox::Ok);
-        box->buttons().constFirst()->click();
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
     });
     showMessage(&owner, u"Map saved"_s, u"Success..."_s);
 }

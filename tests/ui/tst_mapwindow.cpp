@@ -177,8 +177,10 @@ void TestMapWindow::pageStaysInItsWindow()
     QVERIFY(MapPage::isWebAddress(QUrl(u"https://maps.example/"_s)) && MapPage::isWebAddress(QUrl(u"HTTP://x/"_s)));
     for (const QString &other : {u"file:///etc/hostname"_s, u"data:text/html,<title>data</title>"_s,
                                  u"javascript:document.title='script'"_s, u"mailto:maps@example.com"_s,
-                                 u"lookups/mapY.asp"_s, QString()})
+                                 u"lookups/mapY.asp"_s, QString()}) {
+        QVERIFY(!MapPage::isWebAddress(QUrl(other)));
         window.navigate(other);
+    }
     QSignalSpy finished(browser(window), &QWebEngineView::loadFinished);
     QTest::mouseClick(browser(window)->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
     // The link's navigation ends, refused, once the page has decided on it.
