@@ -1,0 +1,775 @@
+#include <QAccessible>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QTimer>
+
+#include "rawhttpserver.h"
+#include "ui/about/frmabout.h"
+#include "ui/about/systeminfo.h"
+#include "ui/common/twips.h"
+#include "ui/main/frmselect.h"
+#include "ui/main/printmap.h"
+#include "ui/main/printpreview.h"
+#include "ui/map/mapbrowser.h"
+#include "uitest.h"
+#include "util/browseforfolder.h"
+#include "util/general.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+using test::control;
+
+namespace {
+
+const QString kServerOrNumber =
+    u"Map server is currently unavailable or the number is not a main business phone number."_s;
+// The seven messages of "Create Map": text and title.
+const QHash<QString, QStringList> kMessages{
+    {u"invalid"_s, {u"Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n(222) 333-4444\r\n"
+                    "222-333-4444\r\n222.333.4444"_s, u"Invalid phone number"_s}},
+    {u"cellular"_s, {u"This is a cellular number.\r\nPlease search by address."_s, u"Sorry..."_s}},
+    {u"try again"_s, {kServerOrNumber + u"\r\nPlease try it again."_s, u"Sorry..."_s}},
+    {u"incomplete"_s, {u"Please complete all entries for the address."_s, u"Corvale"_s}},
+    {u"server or number"_s, {kServerOrNumber, u"Sorry..."_s}},
+    {u"not found"_s, {u"Not found."_s, u"Sorry..."_s}},
+    {u"unavailable"_s, {u"Map server is currently unavailable."_s, u"Sorry..."_s}}};
+const QString kPhone = u"POST /lookups/phonelocation.asp?number=%1&submit1=Process"_s;
+const QStringList kNowhere{u"1 Nowhere Rd"_s, u"Springfield"_s, u"IL"_s, u"62701"_s};
+const QString kNowhereLookup =
+    u"POST /lookups/addressverify.asp?Address=1+Nowhere+Rd&city=Springfield&state=IL&zip=62701&Query=Submit1"_s;
+// Writes "started.PID" beside itself: the number of its arguments, then each
+// on a line. Builtins only, so it runs with any PATH.
+const QByteArray kRecorder = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"${0%/*}/started.$$\"\n";
+
+QByteArray fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &text, bool runnable = true)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
+        && file.setPermissions(QFileDevice::ReadOwner | (runnable ? QFileDevice::ExeOwner : QFileDevice::WriteOwner));
+}
+
+// Runs `act` on the modal window of type T once its loop runs, then closes
+// it, so that a failed check inside leaves no window waiting for a click.
+template<typename T>
+void whenOpen(const std::function<void(T &)> &act)
+{
+    QTimer::singleShot(0, qApp, [act] {
+        auto *window = qobject_cast<T *>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        act(*window);
+        window->close();
+    });
+}
+
+// What a user would see go wrong in a shown window: a control cut off by its
+// container, two controls on top of each other, a caption cut short, or the
+// window ending far from its controls. The design's twips round to a pixel
+// of overlap here and there, which nobody sees.
+void checkLayout(const QWidget &window)
+{
+    QRect extent;
+    for (const QWidget *control : window.findChildren<QWidget *>()) {
+        // Plain widgets are lines and the insides of controls.
+        if (!control->isVisible() || control->metaObject() == &QWidget::staticMetaObject
+            || (control->parent() != &window && !qobject_cast<QGroupBox *>(control->parent())))
+            continue;
+        const QRect seen = control->geometry().adjusted(1, 1, -1, -1);
+        QVERIFY2(control->parentWidget()->rect().contains(seen), qPrintable(control->objectName()));
+        for (const QWidget *other : control->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == control || !other->isVisible() || other->metaObject() == &QWidget::staticMetaObject
+                         || !other->geometry().adjusted(1, 1, -1, -1).intersects(seen),
+                     qPrintable(control->objectName() + u" covers "_s + other->objectName()));
+        if (const auto *label = qobject_cast<const QLabel *>(control); label && !label->wordWrap())
+            QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()), "caption cut short");
+        if (control->parent() == &window)
+            extent |= control->geometry();
+    }
+    const QPoint margins(window.width() - extent.right(), window.height() - extent.bottom());
+    QVERIFY2(QRect(0, 0, 25, 25).contains(margins), "the window is out of size");
+}
+
+// What a screen reader or a keyboard user meets in a window's accessibility
+// tree: a focusable control without a name or with another's, a button
+// without a mnemonic (unless let off), a mnemonic two controls share.
+QStringList accessFaults(QWidget &window, const QStringList &withoutMnemonic)
+{
+    QStringList found, names, keys;
+    QList<QAccessibleInterface *> pending{QAccessible::queryAccessibleInterface(&window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *node = pending.takeLast();
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.append(node->child(i));
+        // List rows have no object of their own.
+        const QString control = node->object() ? node->object()->objectName() : QString();
+        const QString name = node->text(QAccessible::Name);
+        if (node->state().focusable && (name.isEmpty() || names.contains(name)))
+            found << control + u" is named \""_s + name + u'"';
+        names << (node->state().focusable ? name : QString());
+        QAccessibleActionInterface *actions = node->actionInterface();
+        QStringList bindings = actions ? actions->keyBindingsForAction(actions->pressAction()) : QStringList();
+        bindings.removeAll(QString());
+        if (node->role() == QAccessible::Button && bindings.isEmpty() && !withoutMnemonic.contains(control))
+            found << control + u" has no mnemonic"_s;
+        keys << bindings;
+    }
+    if (QStringList(keys).removeDuplicates() > 0)
+        found << u"mnemonics clash: "_s + keys.join(u' ');
+    return found;
+}
+
+// What a poppler tool writes to its standard output.
+QByteArray poppler(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    return process.waitForFinished() && process.exitCode() == 0 ? process.readAllStandardOutput() : "failed";
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void createMap_data();
+    void createMap();
+    void enterAndTheAboutWindow();
+    void keyFilter_data();
+    void keyFilter();
+    void mapFolder_data();
+    void mapFolder();
+    void printing_data();
+    void printing();
+    void printPreview_data();
+    void printPreview();
+    void systemInfo_data();
+    void systemInfo();
+    void twips_data();
+    void twips();
+    void layout_data();
+    void layout();
+    void realMessageBox();
+    void pathText_data();
+    void pathText();
+    void defaultFolder_data();
+    void defaultFolder();
+    void busyThenClosedDuringALookup();
+
+private:
+    test::MainWindow &open(const QString &base = test::RawHttpServer::refusingBase(), const QString &run = {})
+    {
+        return m_main.emplace(base, run);
+    }
+
+    test::OwnHome m_home;
+    // Nothing here waits on a real print preview.
+    PreviewRecorder m_previews{m_home.dir.filePath(u"page.pdf"_s)};
+    std::optional<test::SampleService> m_service;
+    std::optional<test::MainWindow> m_main;
+};
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(m_service.emplace().base().startsWith(u"http://127.0.0.1:"_s));
+    // No map window opens here: the map browser module is unusable.
+    QVERIFY(writeFile(m_home.dir.filePath(u"corvale-mapbrowser.so"_s), "#!/bin/sh\n"));
+}
+
+void TestMainWindow::init()
+{
+    m_main.reset();
+    QSettings(u"Corvale"_s, u"Corvale"_s).clear();
+}
+
+void TestMainWindow::createMap_data()
+{
+    // Phone, street, city, state, postal code.
+    QTest::addColumn<QStringList>("typed");
+    // The lookup sent; "down" when no service answers.
+    QTest::addColumn<QString>("lookup");
+    // txtPhone and txtResult afterwards; null: as before the press.
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("message");
+    const QStringList ottawa{u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0B1"_s};
+    const QString same;
+    // The address boxes are not read when the phone box holds ten characters.
+    for (const QString &phone : {u"2223334444"_s, u"(222)333-4444"_s, u"(222) 333-4444"_s, u"222-333-4444"_s,
+                                 u"222.333.4444"_s, u"222 333 4444"_s, u"(222) 333 - 4444 "_s})
+        QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << kPhone.arg(u"2223334444"_s)
+                                         << QStringList{u"2223334444"_s, u""_s} << u"try again"_s;
+    for (const QString &phone : {u"+1 (222) 333-4444"_s, u"1-222-333-4444"_s, u"333-4444"_s, u"(222) 333-44445"_s,
+                                 u"222\t333\t4444"_s})
+        QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << same << QStringList{same, same}
+                                         << u"invalid"_s;
+    QTest::newRow("ten letters") << QStringList{u"abcdefghij"_s} << kPhone.arg(u"abcdefghij"_s)
+                                 << QStringList{u"abcdefghij"_s, u""_s} << u"try again"_s;
+    QTest::newRow("toll-free") << QStringList{u"(800) 555-0199"_s} << kPhone.arg(u"8005550199"_s)
+                               << QStringList{u"8005550199"_s, u""_s} << u"try again"_s;
+    QTest::newRow("cellular") << QStringList{u"(415) 555-0126"_s} << kPhone.arg(u"4155550126"_s)
+                              << QStringList{u"4155550126"_s, u"This phone is Cellular"_s} << u"cellular"_s;
+    for (const QStringList &address : {QStringList{u"24 Tamarack Cres"_s, u"Ottawa"_s, u"O"_s, u"K1A 0B1"_s},
+                                       QStringList{u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0"_s},
+                                       QStringList{u"24 Tamarack Cres"_s, same, u"ON"_s, u"K1A 0B1"_s},
+                                       QStringList{same, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}, QStringList()})
+        QTest::newRow(qPrintable(address.join(u'|'))) << QStringList{same} + address << same
+                                                      << QStringList{same, same} << u"incomplete"_s;
+    QTest::newRow("not found, ZIP of five") << QStringList{same} + kNowhere << kNowhereLookup
+                                            << QStringList{same, u"Not found."_s} << u"not found"_s;
+    QTest::newRow("postal code of six; with its blank it loses its end")
+        << QStringList{same, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}
+        << u"POST /lookups/CanadianAddressVerify.asp?Street=24+Tamarack+Cres&city=Ottawa&Province=ON&"
+           "Postcode=K1A+0B&FindAddress=Submit"_s
+        << QStringList{same, u"Not found."_s} << u"not found"_s;
+    QTest::newRow("not found, separators in the phone box") << QStringList{u" (  ) - . "_s} + kNowhere
+                                                            << kNowhereLookup << QStringList{same, u"Not found."_s}
+                                                            << u"server or number"_s;
+    // Found, but the map browser module is not a library, or another Qt plugin.
+    QTest::newRow("found, no map browser")
+        << QStringList{u"(312) 555-0142"_s} << kPhone.arg(u"3125550142"_s) + u"\nPOST /lookups/mapY.asp?phone=3125550142"_s
+        << QStringList{u"3125550142"_s, u"\tLakeshore Lantern Works\n\t410 W Marlow Ave\nChicago, IL 60601-1234\n"
+                                    "(312) 555-0142\nLatitude: 41.8853, Longitude: -87.6298"_s} << u"module"_s;
+    QTest::newRow("found, a plugin but no map browser")
+        << QStringList{same, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0B1"_s}
+        << u"POST /lookups/CanadianAddressVerify.asp?Street=24+Tamarack+Cres&city=Ottawa&Province=ON&"
+           "Postcode=K1A0B1&FindAddress=Submit"_s << QStringList{same, u"Latitude: 45.4215, Longitude: -75.6972"_s} << u"plugin"_s;
+    QTest::newRow("address, service down") << QStringList{same} + kNowhere << u"down"_s << QStringList{same, u""_s}
+                                           << u"unavailable"_s;
+}
+
+void TestMainWindow::createMap()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, lookup);
+    QFETCH(QStringList, after);
+    QFETCH(QString, message);
+    const QString module = message == u"plugin"_s
+        ? QLibraryInfo::path(QLibraryInfo::PluginsPath) + u"/platforms/libqoffscreen.so"_s
+        : m_home.dir.filePath(u"corvale-mapbrowser.so"_s);
+    useMapBrowserModule(module);
+    test::MainWindow &main = lookup == u"down"_s ? open() : open(m_service->base());
+    main.fill(typed);
+    const QStringList before{typed.value(0), main.result()};
+    const qsizetype lookups = m_service->lookups().size();
+
+    main.createMap();
+
+    QCOMPARE(m_service->lookups().mid(lookups).join(u'\n'), lookup.startsWith(u"POST"_s) ? lookup : QString());
+    QCOMPARE(main.box(u"txtPhone"_s)->text(), after.at(0).isNull() ? before.at(0) : after.at(0));
+    QCOMPARE(main.result(), after.at(1).isNull() ? before.at(1) : after.at(1));
+    QCOMPARE(main.boxes().size(), 1);
+    const test::ShownBox &shown = main.boxes().constFirst();
+    QCOMPARE(QStringList({shown.text, shown.title}), kMessages.value(message, {shown.text, u"Sorry..."_s}));
+    QVERIFY2(kMessages.contains(message) || shown.text.contains(module), qPrintable(shown.text));
+    QCOMPARE(shown.parent, &main.window());
+    // The result is in its box, and the window ready again, before the message shows.
+    QCOMPARE(shown.result, main.result());
+    QVERIFY(shown.ready && main.ready());
+}
+
+void TestMainWindow::enterAndTheAboutWindow()
+{
+    test::MainWindow &main = open();
+    main.window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&main.window()));
+    // Seven characters: refused before any lookup, so each Enter shows one message.
+    main.fill({u"555-0142"_s});
+    QTest::keyClick(main.box(u"txtCity"_s), Qt::Key_Return);
+    QTest::keyClick(main.box(u"txtPhone"_s), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(main.boxes().size(), 2);
+
+    // The focused "About" takes Enter itself and opens its window modally;
+    // Escape leaves it open; past "OK" and "System Info..." the link opens
+    // the maker's site by Enter and by Space, or says it cannot; OK closes it.
+    test::UrlRecorder browser(u"https"_s);
+    bool closedByOk = false;
+    whenOpen<frmAbout>([&](frmAbout &about) {
+        QTest::keyClick(&about, Qt::Key_Escape);
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return, Qt::Key_Space})
+            QTest::keyClick(about.focusWidget(), key);
+        QDesktopServices::setUrlHandler(u"https"_s, &browser, "missing");
+        QTest::ignoreMessage(QtWarningMsg,
+                             "QMetaObject::invokeMethod: No such method corvale::test::UrlRecorder::missing(QUrl)");
+        QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+        QVERIFY(about.parentWidget() == &main.window() && about.isVisible());
+        QTest::mouseClick(control(about, u"cmdOK"_s), Qt::LeftButton);
+        closedByOk = !about.isVisible();
+    });
+    main.button(u"Command3"_s)->setFocus();
+    QTest::keyClick(main.button(u"Command3"_s), Qt::Key_Return);
+
+    QVERIFY(closedByOk);
+    QCOMPARE(browser.opened, QList<QUrl>(2, QUrl(kMakerWebAddress)));
+    QCOMPARE(main.boxes().size(), 3);
+    QCOMPARE(main.boxes().constLast().title, u"Sorry..."_s);
+    QVERIFY(main.window().findChildren<frmAbout *>().isEmpty());
+}
+
+void TestMainWindow::keyFilter_data()
+{
+    // The box, what is typed, what it shows.
+    QTest::addColumn<QStringList>("typing");
+    QTest::newRow("province in small letters") << QStringList{u"txtState"_s, u"ont"_s, u"ON"_s};
+    QTest::newRow("postal code without its blank") << QStringList{u"txtZip"_s, u"k1a0b1"_s, u"K1A0B1"_s};
+    QTest::newRow("postal code with its blank loses its end") << QStringList{u"txtZip"_s, u"k1a 0b1"_s, u"K1A 0B"_s};
+    QTest::newRow("above Z the others shift too") << QStringList{u"txtZip"_s, u"{~|`_"_s, u"[^\\@?"_s};
+    QTest::newRow("Z and below stay, brackets move") << QStringList{u"txtZip"_s, u"Z@ 0[^"_s, u"Z@ 0;>"_s};
+    QTest::newRow("Latin-1: 224 and 254; 200 and 255")
+        << QStringList{u"txtZip"_s, u"\u00e0\u00fe\u00c8\u00ff"_s, u"\u00c0\u00de\u00a8\u00df"_s};
+    QTest::newRow("above 255 passes unchanged") << QStringList{u"txtZip"_s, u"\u0431\u20ac"_s, u"\u0431\u20ac"_s};
+    QTest::newRow("other boxes are not filtered") << QStringList{u"txtCity"_s, u"ottawa"_s, u"ottawa"_s};
+}
+
+void TestMainWindow::keyFilter()
+{
+    QFETCH(QStringList, typing);
+    QLineEdit *box = open().box(typing.at(0));
+    for (const QChar character : typing.at(1))
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    QCOMPARE(box->text(), typing.at(2));
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QCOMPARE(box->text(), typing.at(2).chopped(1));
+}
+
+void TestMainWindow::mapFolder_data()
+{
+    // The stored folder, the run's when the window loads, the chooser's
+    // answer (null: not opened; empty: cancelled).
+    QTest::addColumn<QStringList>("before");
+    // txtMapPath, the run's folder and the stored one afterwards.
+    QTest::addColumn<QStringList>("after");
+    // The program's own folder (this test's, which it may write to), without a separator.
+    const QString program = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    // A chosen folder that is not there yet is made, parents and all.
+    const QString maps = QDir::toNativeSeparators(m_home.dir.filePath(u"corvale maps/in here"_s));
+    const QString chosen = AddBackslash(maps);
+    const QString srv = u"/srv/maps/"_s;
+    const QString none;
+    QTest::newRow("first run") << QStringList{none, none, none} << QStringList{program, program, none};
+    QTest::newRow("stored folder") << QStringList{srv, none, none} << QStringList{srv, srv, srv};
+    QTest::newRow("the run's folder is not reloaded") << QStringList{srv, u"/run/"_s, none}
+                                                      << QStringList{none, u"/run/"_s, srv};
+    QTest::newRow("choice gains a separator") << QStringList{none, none, maps} << QStringList{chosen, chosen, chosen};
+    QTest::newRow("choice keeps its separator") << QStringList{srv, none, chosen} << QStringList{chosen, chosen, chosen};
+    QTest::newRow("blanks and NULs around the choice go") << QStringList{none, none, u"  "_s + maps + u" \0\0"_s}
+                                                          << QStringList{chosen, chosen, chosen};
+    QTest::newRow("cancel empties only the run's folder") << QStringList{srv, none, u""_s} << QStringList{srv, none, srv};
+}
+
+void TestMainWindow::mapFolder()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    const QString program = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    QSettings settings(u"Corvale"_s, u"Corvale"_s);
+    if (!before.at(0).isNull())
+        MapFolder::store(before.at(0));
+    ScriptedFolderChooser chooser(before.at(2));
+    test::MainWindow &main = open(test::RawHttpServer::refusingBase(), before.at(1));
+    if (!before.at(2).isNull())
+        main.button(u"cmdMapPath"_s)->click();
+
+    // Stored as application "Corvale", section "MapFolder", key "Path", and nothing else.
+    QCOMPARE(QStringList({main.box(u"txtMapPath"_s)->text(), main.mapFolder().path(),
+                          settings.value(u"MapFolder/Path"_s).toString()}), after);
+    QCOMPARE(settings.allKeys().size(), after.at(2).isNull() ? 0 : 1);
+    QVERIFY(before.at(2).isEmpty() || QFileInfo(after.at(1)).isDir());
+    QCOMPARE(chooser.requests().size(), before.at(2).isNull() ? 0 : 1);
+    for (const FolderRequest &request : chooser.requests()) {
+        QVERIFY(request.ownerWindow == &main.window() && !request.classicStyle);
+        // The program's folder to start from, not the map folder.
+        QCOMPARE(QStringList({request.prompt, request.caption, request.startFolder}),
+                 QStringList({u"Please select the directory where the document will be saved."_s, u"Saving Map"_s,
+                              AddBackslash(program)}));
+    }
+    // The next start shows what was stored.
+    m_main.reset();
+    QCOMPARE(open().box(u"txtMapPath"_s)->text(), after.at(2).isNull() ? program : after.at(2));
+}
+
+void TestMainWindow::printing_data()
+{
+    // The printing program: "print map" a recording program, "not runnable"
+    // one that may not run, or a path where there is none.
+    QTest::addColumn<QString>("setting");
+    // What txtMapPath shows after the folder, the name picked (none: the first,
+    // chosen already), the button pressed (none: the close box).
+    QTest::addColumn<QStringList>("pick");
+    // "printed", "failed" (and said so), or neither.
+    QTest::addColumn<QString>("outcome");
+    const QString nowhere = u"/nowhere/halvorn"_s;
+    const QStringList notes{{}, u"notes.txt"_s, u"Command1"_s};
+    QTest::newRow("OK at once: the first file") << u"print map"_s << QStringList{{}, {}, u"Command1"_s}
+                                                << u"printed"_s;
+    QTest::newRow("shown with its separator; blanks in the name")
+        << u"print map"_s << QStringList{u"/"_s, u"Beacon map.bmp"_s, u"Command1"_s} << u"printed"_s;
+    // A program that cannot start: a start would say so.
+    QTest::newRow("Cancel after a pick") << nowhere << QStringList{{}, u"notes.txt"_s, u"Command2"_s} << QString();
+    QTest::newRow("close box after a pick") << nowhere << QStringList{{}, u"notes.txt"_s, {}} << QString();
+    QTest::newRow("missing folder lists nothing") << nowhere << QStringList{u"/not here"_s, {}, u"Command1"_s}
+                                                  << QString();
+    QTest::newRow("no such program") << nowhere << notes << u"failed"_s;
+    QTest::newRow("not runnable") << u"not runnable"_s << notes << u"failed"_s;
+}
+
+void TestMainWindow::printing()
+{
+    QFETCH(QString, setting);
+    QFETCH(QStringList, pick);
+    QFETCH(QString, outcome);
+    const QDir folder(m_home.dir.filePath(u"My Maps"_s));
+    QVERIFY(folder.mkpath(u"older maps"_s));
+    for (const QString &name : {u"5551234567.jpg"_s, u"Beacon map.bmp"_s, u"notes.txt"_s, u".hidden.jpg"_s})
+        QVERIFY(writeFile(folder.filePath(name), "x", false));
+    QTemporaryDir bin;
+    const QString program = setting.startsWith(u'/') ? setting : bin.filePath(setting);
+    QVERIFY(setting.startsWith(u'/') || writeFile(program, kRecorder, setting == u"print map"_s));
+    const test::ScopedEnv chosen(kPrintProgramVariable.data(), QFile::encodeName(program));
+    test::MainWindow &main = open();
+    main.box(u"txtMapPath"_s)->setText(folder.path() + pick.at(0));
+    whenOpen<frmSelect>([&pick](frmSelect &chooser) {
+        auto *list = control<QListWidget>(chooser, u"File1"_s);
+        // Ordinary files only.
+        QCOMPARE(list->count(), pick.at(0) == u"/not here"_s ? 0 : 3);
+        QVERIFY(list->findItems(u".hidden.jpg"_s, Qt::MatchExactly).isEmpty());
+        if (!pick.at(1).isEmpty())
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->findItems(pick.at(1), Qt::MatchExactly).value(0)).center());
+        if (!pick.at(2).isNull())
+            QTest::mouseClick(control(chooser, pick.at(2)), Qt::LeftButton);
+    });
+
+    main.button(u"Command2"_s)->click();
+
+    // The recording program writes its record in its own time.
+    if (outcome == u"printed"_s)
+        QTRY_COMPARE(fileText(bin.filePath(QDir(bin.path()).entryList({u"started.*"_s}).value(0))),
+                     "1\n" + QFile::encodeName(folder.filePath(pick.at(1).isEmpty() ? u"5551234567.jpg"_s
+                                                                                     : pick.at(1))) + '\n');
+    QCOMPARE(main.boxes().size(), outcome == u"failed"_s ? 1 : 0);
+    for (const test::ShownBox &box : main.boxes()) {
+        QCOMPARE(QStringList({box.text, box.title}),
+                 QStringList({u"The printing program %1 could not be started."_s.arg(program), u"Sorry..."_s}));
+        QCOMPARE(box.parent, &main.window());
+    }
+}
+
+void TestMainWindow::printPreview_data()
+{
+    // The map's size (none: a file that is no picture) and its tags as exiftool writes them.
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QStringList>("tags");
+    // How the chooser is left: "OK", "double-click" or Enter.
+    QTest::addColumn<QString>("gesture");
+    // What the page's caption says.
+    QTest::addColumn<QStringList>("caption");
+    QTest::newRow("wide map, OK") << QSize(1200, 600) << QStringList{
+        u"-XMP-dc:Title=3125550142"_s, u"-XMP-dc:Description=Lakeshore Lantern Works\nRue des Tisserands, Montréal"_s,
+        u"-GPSLatitude=41.8821"_s, u"-GPSLatitudeRef=N"_s, u"-GPSLongitude=87.6324"_s, u"-GPSLongitudeRef=W"_s,
+        u"-DateTimeOriginal=2024:05:01 14:03:00"_s} << u"OK"_s << QStringList{
+        u"3125550142"_s, u"Lakeshore Lantern Works"_s, u"Rue des Tisserands, Montréal"_s,
+        u"41.88210° N, 87.63240° W"_s, u"2024-05-01"_s};
+    QTest::newRow("tall map, double-click") << QSize(400, 500) << QStringList{
+        u"-EXIF:ImageDescription=Harbour Rope Co."_s, u"-GPSLatitude=33.8568"_s, u"-GPSLatitudeRef=S"_s,
+        u"-GPSLongitude=151.2153"_s, u"-GPSLongitudeRef=E"_s} << u"double-click"_s << QStringList{
+        u"Harbour Rope Co."_s, u"33.85680° S, 151.21530° E"_s};
+    QTest::newRow("no metadata, Enter") << QSize(900, 500) << QStringList() << u"Enter"_s
+                                        << QStringList{u"Beacon map.jpg"_s};
+    QTest::newRow("no picture: sorry") << QSize() << QStringList() << u"OK"_s << QStringList();
+}
+
+// Without a printing program the map's page goes to the print preview, here
+// printed to PDF and read back with poppler.
+void TestMainWindow::printPreview()
+{
+    QFETCH(QSize, size);
+    QFETCH(QStringList, tags);
+    QFETCH(QString, gesture);
+    QFETCH(QStringList, caption);
+    const test::ScopedEnv unset(kPrintProgramVariable.data(), std::nullopt);
+    const QTemporaryDir dir;
+    const QString map = dir.filePath(u"Beacon map.jpg"_s);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(size.isEmpty() ? writeFile(map, "x") : picture.save(map, "JPG"));
+    QVERIFY(tags.isEmpty() || QProcess::execute(u"exiftool"_s, tags + QStringList{u"-q"_s, u"-overwrite_original"_s, map}) == 0);
+    const qsizetype before = m_previews.previews().size();
+    test::MainWindow &main = open();
+    main.box(u"txtMapPath"_s)->setText(dir.path());
+    whenOpen<frmSelect>([&gesture](frmSelect &chooser) {
+        auto *list = control<QListWidget>(chooser, u"File1"_s);
+        if (gesture == u"double-click"_s)
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center()),
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        else if (gesture == u"Enter"_s)
+            QTest::keyClick(list, Qt::Key_Return);
+        else
+            QTest::mouseClick(control(chooser, u"Command1"_s), Qt::LeftButton);
+    });
+
+    main.button(u"Command2"_s)->click();
+
+    QCOMPARE(m_previews.previews().size() - before, caption.isEmpty() ? 0 : 1);
+    QCOMPARE(main.boxes().size(), caption.isEmpty() ? 1 : 0);
+    for (const test::ShownBox &box : main.boxes())
+        QVERIFY(box.title == u"Sorry..."_s && box.text.contains(map));
+    if (caption.isEmpty())
+        return;
+    QCOMPARE(m_previews.previews().constLast().owner.data(), &main.window());
+    const QString pdf = m_home.dir.filePath(u"page.pdf"_s);
+    const QString text = QString::fromUtf8(poppler(u"pdftotext"_s, {pdf, u"-"_s}));
+    for (const QString &line : caption)
+        QVERIFY2(text.contains(line), qPrintable(text));
+    QVERIFY(poppler(u"pdfinfo"_s, {pdf}).simplified().contains("Pages: 1 "));
+    // At 72 dpi a pixel of the page is a point; the map's red fills the
+    // printable area one way, centred, in the picture's proportions.
+    const QImage page = QImage::fromData(poppler(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, pdf}));
+    QCOMPARE(page.width() > page.height(), size.width() > size.height());
+    const QRectF printable = m_previews.previews().constLast().pageLayout.paintRectPoints();
+    QRect shown;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (const QColor c = page.pixelColor(x, y); c.red() > 160 && c.green() < 100 && c.blue() < 100)
+                shown |= QRect(x, y, 1, 1);
+    QVERIFY(qAbs(qreal(shown.width()) / shown.height() / (qreal(size.width()) / size.height()) - 1) < 0.01);
+    QVERIFY(qAbs(shown.width() - printable.width()) < 0.01 * printable.width()
+            || qAbs(shown.height() - printable.height()) < 0.01 * printable.height());
+    QVERIFY(qAbs(QRectF(shown).center().x() - printable.center().x()) < 0.01 * printable.width());
+}
+
+void TestMainWindow::systemInfo_data()
+{
+    // Programs on the PATH by their place in the search order; "-": one that
+    // may not run, "!": one whose interpreter is missing.
+    QTest::addColumn<QStringList>("programs");
+    QTest::addColumn<int>("started");
+    QTest::newRow("none") << QStringList() << -1;
+    QTest::newRow("the first of several, with its argument") << QStringList{u"1"_s, u"2"_s, u"3"_s} << 1;
+    QTest::newRow("one that may not run is none") << QStringList{u"0-"_s, u"2"_s} << 2;
+    QTest::newRow("one that will not start") << QStringList{u"0!"_s} << -1;
+}
+
+void TestMainWindow::systemInfo()
+{
+    QFETCH(QStringList, programs);
+    QFETCH(int, started);
+    QTemporaryDir bin;
+    const test::ScopedEnv path("PATH", QFile::encodeName(bin.path()));
+    for (const QString &program : std::as_const(programs))
+        QVERIFY(writeFile(bin.filePath(kSystemInfoPrograms.at(program.left(1).toInt()).program),
+                          program.endsWith(u'!') ? "#!/nonexistent/interpreter\n"
+                                                 : "#!/bin/sh\necho \"${0##*/} $# $*\" >> \"${0%/*}/started\"\n",
+                          !program.endsWith(u'-')));
+    MessageRecorder messages;
+    frmAbout about;
+    about.show();
+
+    QTest::mouseClick(control(about, u"cmdSysInfo"_s), Qt::LeftButton);
+
+    if (started >= 0) {
+        const SystemInfoCandidate &candidate = kSystemInfoPrograms.at(started);
+        QTRY_COMPARE(QString::fromUtf8(fileText(bin.filePath(u"started"_s))),
+                     u"%1 %2 %3\n"_s.arg(candidate.program).arg(candidate.argument.isEmpty() ? 0 : 1)
+                         .arg(candidate.argument));
+    }
+    QCOMPARE(messages.messages().size(), started < 0 ? 1 : 0);
+    for (const ShownMessage &message : messages.messages()) {
+        QCOMPARE(QStringList({message.text, message.title}),
+                 QStringList({u"System Information Is Unavailable At This Time"_s, u"Corvale"_s}));
+        QCOMPARE(message.parent.data(), &about);
+    }
+    QVERIFY(about.isVisible());
+}
+
+void TestMainWindow::twips_data()
+{
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("exact") << 240 << 16;
+    QTest::newRow("just under a half") << 7 << 0;
+    QTest::newRow("just over a half") << 8 << 1;
+    QTest::newRow("rounds up") << 5654 << 377;
+    QTest::newRow("negative, halves away from zero") << -8 << -1;
+}
+
+void TestMainWindow::twips()
+{
+    QFETCH(int, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(twipsRect(twips, 15, 30, twips), QRect(pixels, 1, 2, pixels));
+    QCOMPARE(twipsPoint(twips, 45), QPoint(pixels, 3));
+}
+
+void TestMainWindow::layout_data()
+{
+    // The tab order from the first focus; the buttons let off a mnemonic.
+    QTest::addColumn<QStringList>("tabOrder");
+    QTest::addColumn<QStringList>("withoutMnemonic");
+    QTest::newRow("main window") << QStringList{u"txtPhone"_s, u"Command1"_s, u"Command2"_s, u"txtMapPath"_s,
+                                                u"cmdMapPath"_s, u"txtResult"_s, u"Command3"_s, u"txtState"_s,
+                                                u"txtZip"_s, u"txtCity"_s, u"txtAddress"_s}
+                                 << QStringList{u"cmdMapPath"_s};
+    QTest::newRow("saved-map chooser") << QStringList{u"File1"_s, u"Command1"_s, u"Command2"_s} << QStringList();
+    QTest::newRow("About window") << QStringList{u"cmdOK"_s, u"cmdSysInfo"_s} << QStringList{u"cmdOK"_s};
+}
+
+void TestMainWindow::layout()
+{
+    QFETCH(QStringList, tabOrder);
+    QFETCH(QStringList, withoutMnemonic);
+    const QTemporaryDir maps;
+    QVERIFY(writeFile(maps.filePath(u"a.jpg"_s), "x"));
+    frmSelect chooser;
+    chooser.setFolder(maps.path());
+    frmAbout about;
+    QWidget *shown = tabOrder.size() > 3 ? static_cast<QWidget *>(&open().window())
+        : tabOrder.size() > 2            ? static_cast<QWidget *>(&chooser) : &about;
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+
+    checkLayout(*shown);
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    while (visited.size() < tabOrder.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(visited, tabOrder);
+    QCOMPARE(accessFaults(*shown, withoutMnemonic).join(u"; "_s), QString());
+}
+
+void TestMainWindow::realMessageBox()
+{
+    QWidget owner;
+    QTimer::singleShot(0, &owner, [&owner] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        // Closed whatever the checks find, so that nothing waits for a click.
+        const auto close = qScopeGuard([box] { box->done(0); });
+        QVERIFY(box->parentWidget() == &owner && box->icon() == QMessageBox::NoIcon);
+        QCOMPARE(QStringList({box->windowTitle(), box->text()}), QStringList({u"Success..."_s, u"Map saved"_s}));
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+    });
+    showMessage(&owner, u"Map saved"_s, u"Success..."_s);
+}
+
+void TestMainWindow::pathText_data()
+{
+    // A path, then what GetFileName, GetFolderPath, GetBaseName, AddBackslash
+    // and the map folder's cleaning (NULs, then blanks at both ends) make of it.
+    QTest::addColumn<QStringList>("path");
+    const QString own = QDir::separator();
+    const QString other = own == u"/"_s ? u"\\"_s : u"/"_s;
+    for (const QStringList &path :
+         {QStringList{u"C:\\maps\\12_Main_St.Springfield.bmp"_s, u"12_Main_St.Springfield.bmp"_s, u"C:\\maps\\"_s,
+                      u"12_Main_St.Springfield"_s},
+          QStringList{u"x/y\\z.bmp"_s, u"z.bmp"_s, u"x/y\\"_s, u"z"_s},
+          QStringList{u"a\\b/c"_s, u"c"_s, u"a\\b/"_s, u"c"_s},
+          QStringList{u"/tmp/maps.d/.bmp"_s, u".bmp"_s, u"/tmp/maps.d/"_s, u""_s},
+          QStringList{u"maps"_s, u"maps"_s, u""_s, u"maps"_s, u"maps"_s + own},
+          QStringList{u"maps"_s + own, u""_s, u"maps"_s + own, u""_s, u"maps"_s + own},
+          QStringList{u"maps"_s + other, u""_s, u"maps"_s + other, u""_s, u"maps"_s + other + own},
+          QStringList{u""_s, u""_s, u""_s, u""_s, u""_s, u""_s},
+          QStringList{u" \0 C:\\My Maps \0\0"_s, u"My Maps \0\0"_s, u" \0 C:\\"_s, u"My Maps \0\0"_s,
+                      u" \0 C:\\My Maps \0\0"_s + own, u"C:\\My Maps"_s},
+          QStringList{u"\t/srv/maps\n"_s, u"maps\n"_s, u"\t/srv/"_s, u"maps\n"_s, u"\t/srv/maps\n"_s + own,
+                      u"\t/srv/maps\n"_s}})
+        QTest::newRow(qPrintable(QString(path.first()).replace(QChar(0), u'0'))) << path;
+}
+
+void TestMainWindow::pathText()
+{
+    QFETCH(QStringList, path);
+    const QString &in = path.at(0);
+    const QStringList got{in, GetFileName(in), GetFolderPath(in), GetBaseName(in), AddBackslash(in),
+                          MapFolder::cleaned(in)};
+    QCOMPARE(got.mid(0, path.size()), path);
+}
+
+void TestMainWindow::defaultFolder_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("expected");
+    const QString writable = m_home.dir.filePath(u"bin"_s);
+    QDir().mkpath(writable);
+    const QString pictures = QDir::toNativeSeparators(m_home.dir.filePath(u"Pictures"_s));
+    QTest::newRow("writable program folder") << writable << m_home.dir.path() << writable;
+    QTest::newRow("missing program folder") << m_home.dir.filePath(u"gone"_s) << m_home.dir.path() << pictures;
+    // Not even root may make a file in /proc.
+    QTest::newRow("program folder nobody may write") << u"/proc"_s << m_home.dir.path() << pictures;
+    QTest::newRow("no Pictures folder can be made") << u"/proc"_s << u"/proc"_s << u"/proc"_s;
+}
+
+void TestMainWindow::defaultFolder()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, home);
+    QFETCH(QString, expected);
+    QDir(m_home.dir.filePath(u"Pictures"_s)).removeRecursively();
+    const test::ScopedEnv homeVariable("HOME", QFile::encodeName(home));
+
+    QCOMPARE(defaultMapFolder(program), expected);
+
+    QVERIFY(QFileInfo(expected).isDir());
+    // The probe that tells a writable folder leaves nothing behind.
+    QCOMPARE(QDir(program).entryList(QDir::Hidden | QDir::Files).filter(u".corvale-"_s), QStringList());
+}
+
+// Last, as the program ends here.
+void TestMainWindow::busyThenClosedDuringALookup()
+{
+    test::RawHttpServer silent([](test::RawConnection &connection) { connection.stall(); });
+    test::MainWindow &main = open(silent.base());
+    main.window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&main.window()));
+    main.fill({u"4155550126"_s});
+    QPushButton *createMap = main.button(u"Command1"_s);
+    createMap->setFocus();
+    // While the lookup waits for the service: busy, every button off, and
+    // Enter starts no second lookup.
+    QString meanwhile;
+    QTimer::singleShot(0, &main.window(), [&] {
+        meanwhile = main.buttons() + (QGuiApplication::overrideCursor() ? u" busy"_s : u""_s);
+        QTest::keyClick(main.box(u"txtPhone"_s), Qt::Key_Return);
+    });
+    QTest::keyClick(createMap, Qt::Key_Space);
+    QCOMPARE(meanwhile, u"0000 busy"_s);
+    QCOMPARE(silent.requests().size(), 1u);
+    QCOMPARE(main.boxes().size(), 1);
+    QVERIFY(main.ready());
+    QCOMPARE(QApplication::focusWidget(), createMap);
+
+    // Closed while the lookup waits: the program ends, and nothing more is shown.
+    QTimer::singleShot(0, &main.window(), [&main] { main.createMap(); });
+    bool readyMeanwhile = true;
+    QTimer::singleShot(0, &main.window(), [&] {
+        readyMeanwhile = main.ready();
+        main.window().close();
+    });
+    // A program that does not end on its own fails here instead of hanging.
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(2); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!readyMeanwhile);
+    QCOMPARE(main.boxes().size(), 1);
+    QVERIFY(main.ready());
+}
+
+} // namespace corvale
+
+QTEST_MAIN(corvale::TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,192 @@
+#pragma once
+
+#include <csignal>
+
+#include <sys/prctl.h>
+
+#include <QDesktopServices>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "lookup/phone2geo.h"
+#include "lookup/lookuptransport.h"
+#include "scopedenv.h"
+#include "scriptedtransport.h"
+#include "ui/common/messagebox.h"
+#include "ui/main/frmmaps.h"
+#include "util/mapfolder.h"
+
+namespace corvale::test {
+
+// A window's control by its object name; the test cannot go on without it.
+template<typename T = QWidget>
+T *control(const QWidget &window, const QString &name)
+{
+    auto *found = window.findChild<T *>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+// Whether the picture shows red, blue, green and yellow quarters, in reading
+// order, at each quarter's centre and outer corner, within what JPEG changes:
+// a picture turned, mirrored, shifted or with its channels swapped reads wrong.
+inline bool showsQuadrants(const QImage &picture, const QList<QColor> &colours = {Qt::red, Qt::blue, Qt::green,
+                                                                                    Qt::yellow})
+{
+    const int w = picture.width() - 1;
+    const int h = picture.height() - 1;
+    for (int i = 0; i < 8; ++i) {
+        const int right = i % 2;
+        const int bottom = i / 2 % 2;
+        const QColor seen = picture.pixelColor(i < 4 ? QPoint((1 + 2 * right) * w / 4, (1 + 2 * bottom) * h / 4)
+                                                     : QPoint(right * w, bottom * h));
+        const QColor &expected = colours.at(i % 4);
+        if (qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green())
+                + qAbs(seen.blue() - expected.blue()) > 30)
+            return false;
+    }
+    return !picture.isNull();
+}
+
+// HOME and the per-user settings in a folder of the test's own while it lives.
+// Made before the first settings are read: Qt keeps the settings path it found first.
+struct OwnHome
+{
+    QTemporaryDir dir;
+    ScopedEnv home{"HOME", QFile::encodeName(dir.path())};
+    ScopedEnv config{"XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral(".config")))};
+};
+
+// Stands in for the desktop's handler of a URL scheme while it lives.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit UrlRecorder(QString scheme)
+        : m_scheme(std::move(scheme))
+    {
+        QDesktopServices::setUrlHandler(m_scheme, this, "open");
+    }
+    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(m_scheme); }
+
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+
+private:
+    QString m_scheme;
+};
+
+#ifdef CORVALE_SAMPLE_SERVICE
+// The sample lookup service as run.sh starts it, its request log in a file.
+class SampleService
+{
+public:
+    SampleService()
+    {
+        m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("requests.log")));
+        // A test that crashes takes the service with it.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        m_process.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), {QStringLiteral("--port"), QStringLiteral("0")});
+        if (m_process.waitForReadyRead(10000))
+            m_base = QString::fromUtf8(m_process.readLine()).trimmed();
+    }
+    ~SampleService()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+
+    const QString &base() const { return m_base; }
+
+    // The lookups so far, as "POST /path?query"; the map window's browser GETs its pages.
+    QStringList lookups() const
+    {
+        QFile log(m_dir.filePath(QStringLiteral("requests.log")));
+        log.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(log.readAll()).split(u'\n').filter(QStringLiteral("POST "));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_base;
+};
+#endif
+
+// What a message box said, and whether the main window was ready for the
+// next press (its buttons enabled, no busy cursor) when it showed.
+struct ShownBox
+{
+    QWidget *parent;
+    QString text;
+    QString title;
+    QString result;
+    bool ready;
+};
+
+// The main window over a real lookup client whose waits do not sleep;
+// message boxes are recorded instead of shown. `runFolder`: the map folder
+// the run already holds when the window loads.
+class MainWindow
+{
+public:
+    explicit MainWindow(const QString &base, const QString &runFolder = {})
+        : m_client(base, m_clock, &makeNetworkTransport)
+        , m_folder([&runFolder] {
+            MapFolder folder;
+            folder.setPath(runFolder);
+            return folder;
+        }())
+        , m_window(m_client, m_folder)
+        , m_previous(installMessageShower([this](QWidget *parent, const QString &text, const QString &title) {
+            m_boxes.append({parent, text, title, result(), ready()});
+        }))
+    {
+    }
+    ~MainWindow() { installMessageShower(std::move(m_previous)); }
+
+    frmMaps &window() { return m_window; }
+    MapFolder &mapFolder() { return m_folder; }
+    const QList<ShownBox> &boxes() const { return m_boxes; }
+    QLineEdit *box(const QString &name) { return control<QLineEdit>(m_window, name); }
+    QPushButton *button(const QString &name) { return control<QPushButton>(m_window, name); }
+    QString result() { return control<QPlainTextEdit>(m_window, QStringLiteral("txtResult"))->toPlainText(); }
+    // Which of "Create Map", "Print Map", "About" and ".." are enabled, as 1s and 0s.
+    QString buttons()
+    {
+        QString enabled;
+        for (const char *name : {"Command1", "Command2", "Command3", "cmdMapPath"})
+            enabled += button(QLatin1String(name))->isEnabled() ? u'1' : u'0';
+        return enabled;
+    }
+    bool ready() { return buttons() == QStringLiteral("1111") && !QGuiApplication::overrideCursor(); }
+
+    // Phone, street, city, state, postal code.
+    void fill(const QStringList &typed)
+    {
+        int i = 0;
+        for (const char *name : {"txtPhone", "txtAddress", "txtCity", "txtState", "txtZip"})
+            box(QLatin1String(name))->setText(typed.value(i++));
+    }
+    // "Create Map"; returns once everything it opened has closed.
+    void createMap() { button(QStringLiteral("Command1"))->click(); }
+
+private:
+    FakeLookupClock m_clock;
+    LookupClient m_client;
+    MapFolder m_folder;
+    frmMaps m_window;
+    QList<ShownBox> m_boxes;
+    MessageShower m_previous;
+};
+
+} // namespace corvale::test
