@@ -1,0 +1,116 @@
+#include <functional>
+
+#include <QTest>
+
+#include "lookup/phone2geo.h"
+#include "rawhttpserver.h"
+#include "scriptedtransport.h"
+
+using namespace Qt::StringLiterals;
+
+using namespace corvale;
+using namespace corvale::test;
+
+namespace {
+
+const std::string kRows =
+    "<h3>Result for Phone Number</h3><div>(312) 555-0142</div>"
+    "<table><tr><td>Company</td><td>Pine Hollow Bakery</td></tr>"
+    "<tr><td>Address</td><td>12 Elm St</td></tr><tr><td>Springfield, IL 62701</td></tr></table>";
+const std::string kLink = "<a href=\"mapY.asp?phone=3125550142\">Map-Y</a>";
+const std::string kMapPage = "<!--TitleBorder in Shared.asp --><script>//alert(39.78)\n//alert(-89.65)</script>";
+const QString kPhoneRequest = u"POST /lookups/phonelocation.asp?number=3125550142&submit1=Process"_s;
+const QString kMapRequest = u"POST /lookups/mapY.asp?phone=3125550142"_s;
+const QString kMapPath = u"lookups/mapY.asp?phone=3125550142"_s;
+
+using Script = std::function<void(RawConnection &)>;
+using Expected = std::function<LookupResult(const QString &base)>;
+
+std::string phonePage(const std::string &link = kLink, const std::string &company = "Pine")
+{
+    std::string rows = kRows;
+    rows.replace(rows.find("Pine"), 4, company);
+    return "<html><body>" + rows + link + "</body></html>";
+}
+
+// The head of a 200 answer of `length` bytes, then `sent` of them and a stall.
+Script cutAtTheWait(const std::string &sent, size_t length)
+{
+    return [sent, length](RawConnection &c) {
+        c.send(responseHead(200) + "Content-Length: " + std::to_string(length) + "\r\n\r\n" + sent);
+        c.stall();
+    };
+}
+
+// The phone page answered by `phone`, the map page by `map`.
+Script answering(Script phone, Script map = [](RawConnection &c) { c.send(response(200, kMapPage)); })
+{
+    return [phone, map](RawConnection &c) { (c.target().find("mapY.asp") == std::string::npos ? phone : map)(c); };
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Script)
+Q_DECLARE_METATYPE(Expected)
+
+// The phone lookup over 127.0.0.1: what a server that answers oddly gets
+// from one lookup, and what the lookup makes of it.
+class TestLookupMends : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void phoneLookup_data();
+    void phoneLookup();
+};
+
+void TestLookupMends::phoneLookup_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<Expected>("expected");
+    QTest::addColumn<QStringList>("requests");
+    QTest::addColumn<int>("pauses");
+
+    const Expected nothing = [](const QString &) { return LookupResult{}; };
+    const Expected linkOnly = [](const QString &base) { return LookupResult{{}, {}, base + kMapPath, {}}; };
+    const QStringList first{kPhoneRequest};
+    const QStringList both{kPhoneRequest, kMapRequest};
+    const std::string cellular = "<html><body>" + kRows
+        + "<table><tr><td>Prefix</td><td>415-555 Cellular</td></tr><tr><td>Primary ZIP Code</td><td>94107</td></tr>";
+    const std::string mapPage = kMapPage.substr(0, kMapPage.find("-89"));
+
+    QTest::newRow("a line-type page cut at the wait is no answer")
+        << cutAtTheWait(cellular.substr(0, cellular.find("lular")), cellular.size()) << nothing << first << 0;
+    QTest::newRow("a map page cut at the wait is no answer")
+        << answering([](RawConnection &c) { c.send(response(200, phonePage())); },
+                     cutAtTheWait(mapPage, kMapPage.size()))
+        << linkOnly << both << 0;
+}
+
+void TestLookupMends::phoneLookup()
+{
+    QFETCH(Script, script);
+    QFETCH(Expected, expected);
+    QFETCH(QStringList, requests);
+    QFETCH(int, pauses);
+
+    RawHttpServer server(script);
+    FakeLookupClock clock;
+    LookupClient client(server.base(), clock, &makeNetworkTransport);
+    LookupResult result;
+    client.Phone2Geo(u"3125550142"_s, result);
+
+    const LookupResult want = expected(server.base());
+    QCOMPARE(result.Latitude, want.Latitude);
+    QCOMPARE(result.Longitude, want.Longitude);
+    QCOMPARE(result.MapLink, want.MapLink);
+    QCOMPARE(result.ResultText, want.ResultText);
+    QStringList seen;
+    for (const std::string &request : server.requests())
+        seen << QString::fromStdString(request);
+    QCOMPARE(seen, requests);
+    QCOMPARE(clock.pauses.size(), pauses);
+}
+
+QTEST_GUILESS_MAIN(TestLookupMends)
+#include "tst_lookupmends.moc"
