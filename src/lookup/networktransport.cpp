@@ -159,14 +159,17 @@ public:
             return answer;
         const bool tooLarge = exchange.tooLarge() || reply.bytesAvailable() > kMaxAnswerBytes;
         // A page is read only whole: one cut short by the wait would read as
-        // another answer.
-        if (tooLarge || (status.toInt() == 200 && !reply.isFinished()))
+        // another answer. Any other status is retried whatever its body, but
+        // a redirect is not followed past an oversized one.
+        const bool redirect = !reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isNull();
+        if (status.toInt() == 200 ? tooLarge || !reply.isFinished() : tooLarge && redirect)
             return answer;
         answer.hasStatus = true;
         answer.status = status.toInt();
         answer.contentType = reply.rawHeader(QByteArrayLiteral("Content-Type"));
         answer.url = reply.url();
-        answer.body = reply.readAll();
+        if (!tooLarge)
+            answer.body = reply.readAll();
         return answer;
     }
 

@@ -1,4 +1,6 @@
+#include <atomic>
 #include <functional>
+#include <memory>
 
 #include <QTest>
 
@@ -48,6 +50,15 @@ Script answering(Script phone, Script map = [](RawConnection &c) { c.send(respon
     return [phone, map](RawConnection &c) { (c.target().find("mapY.asp") == std::string::npos ? phone : map)(c); };
 }
 
+Expected mapped(const QString &company = u"Pine"_s, const QString &mapPath = kMapPath)
+{
+    return [company, mapPath](const QString &base) {
+        return LookupResult{u"39.78"_s, u"-89.65"_s, base + mapPath,
+                            u"\t"_s + company + u" Hollow Bakery\r\n\t12 Elm St\r\nSpringfield, IL 62701\r\n"
+                                                "(312) 555-0142\r\nLatitude: 39.78, Longitude: -89.65"_s};
+    };
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Script)
@@ -85,6 +96,17 @@ void TestLookupMends::phoneLookup_data()
         << answering([](RawConnection &c) { c.send(response(200, phonePage())); },
                      cutAtTheWait(mapPage, kMapPage.size()))
         << linkOnly << both << 0;
+    auto asked = std::make_shared<std::atomic<int>>(0);
+    QTest::newRow("a 500 of 9 MiB is retried")
+        << answering([asked](RawConnection &c) {
+               if ((*asked)++ > 0) {
+                   c.send(response(200, phonePage()));
+                   return;
+               }
+               c.send(responseHead(500) + "Content-Length: " + std::to_string(9 << 20) + "\r\n\r\n");
+               c.sendForever(std::string(1 << 16, ' '), false);
+           })
+        << mapped() << QStringList{kPhoneRequest, kPhoneRequest, kMapRequest} << 1;
 }
 
 void TestLookupMends::phoneLookup()
