@@ -1,5 +1,7 @@
 #include "lookup/phone2geo.h"
 
+#include <optional>
+
 #include <QCoreApplication>
 #include <QStringDecoder>
 #include <QUrl>
@@ -51,8 +53,23 @@ struct Page
     QUrl url;
 };
 
+// As browsers decode: a byte-order mark names the encoding before the
+// Content-Type does; the mark itself is not text.
+std::optional<QStringConverter::Encoding> byteOrderMark(const QByteArray &body)
+{
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return QStringConverter::Utf8;
+    if (body.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    if (body.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    return std::nullopt;
+}
+
 QString decodeAnswer(const LookupAnswer &answer)
 {
+    if (const auto encoding = byteOrderMark(answer.body))
+        return QStringDecoder(*encoding).decode(answer.body);
     const QByteArray contentType = answer.contentType.toLower();
     const qsizetype at = contentType.indexOf("charset=");
     if (at >= 0) {

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include <QStringEncoder>
 #include <QTest>
 
 #include "lookup/phone2geo.h"
@@ -48,6 +49,16 @@ Script cutAtTheWait(const std::string &sent, size_t length)
 Script answering(Script phone, Script map = [](RawConnection &c) { c.send(response(200, kMapPage)); })
 {
     return [phone, map](RawConnection &c) { (c.target().find("mapY.asp") == std::string::npos ? phone : map)(c); };
+}
+
+Script page(const std::string &body, const std::string &contentType = "text/html")
+{
+    return answering([body, contentType](RawConnection &c) { c.send(response(200, body, contentType)); });
+}
+
+std::string encoded(QStringEncoder::Encoding encoding, const std::string &bom)
+{
+    return bom + QByteArray(QStringEncoder(encoding).encode(QString::fromStdString(phonePage()))).toStdString();
 }
 
 Expected mapped(const QString &company = u"Pine"_s, const QString &mapPath = kMapPath)
@@ -107,6 +118,14 @@ void TestLookupMends::phoneLookup_data()
                c.sendForever(std::string(1 << 16, ' '), false);
            })
         << mapped() << QStringList{kPhoneRequest, kPhoneRequest, kMapRequest} << 1;
+
+    QTest::newRow("UTF-16LE named by its byte-order mark alone")
+        << page(encoded(QStringEncoder::Utf16LE, "\xFF\xFE")) << mapped() << both << 0;
+    QTest::newRow("UTF-16BE named by its byte-order mark alone")
+        << page(encoded(QStringEncoder::Utf16BE, "\xFE\xFF")) << mapped() << both << 0;
+    QTest::newRow("a UTF-8 byte-order mark before the header's charset")
+        << page("\xEF\xBB\xBF" + phonePage(kLink, "Caf\xC3\xA9"), "text/html; charset=ISO-8859-1")
+        << mapped(u"Caf\u00e9"_s) << both << 0;
 }
 
 void TestLookupMends::phoneLookup()
