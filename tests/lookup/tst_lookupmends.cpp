@@ -126,6 +126,17 @@ void TestLookupMends::phoneLookup_data()
     QTest::newRow("a UTF-8 byte-order mark before the header's charset")
         << page("\xEF\xBB\xBF" + phonePage(kLink, "Caf\xC3\xA9"), "text/html; charset=ISO-8859-1")
         << mapped(u"Caf\u00e9"_s) << both << 0;
+
+    const auto linked = [](const std::string &attributes) { return page(phonePage("<a " + attributes + ">Map-Y</a>")); };
+    QTest::newRow("the link's quotes end its value")
+        << linked("href=\"mapY.asp?phone=3125550142\" target=\"_blank\"") << mapped() << both << 0;
+    QTest::newRow("character references in the link are decoded")
+        << linked("href='mapY.asp?phone=3125550142&amp;z=1'") << mapped(u"Pine"_s, kMapPath + u"&z=1"_s)
+        << QStringList{kPhoneRequest, kMapRequest + u"&z=1"_s} << 0;
+    QTest::newRow("blanks around the link are dropped")
+        << linked("href=\" mapY.asp?phone=3125550142 \"") << mapped() << both << 0;
+    QTest::newRow("an unquoted link ends at white space")
+        << linked("href=mapY.asp?phone=3125550142\tclass=m") << mapped() << both << 0;
 }
 
 void TestLookupMends::phoneLookup()
