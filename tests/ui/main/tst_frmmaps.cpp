@@ -73,7 +73,6 @@ private Q_SLOTS:
     void keyFilter_data();
     void keyFilter();
     void backspaceAndOtherBoxes();
-    void pasteIsNotFiltered();
 };
 
 void TestFrmMaps::init()
@@ -425,18 +424,6 @@ void TestFrmMaps::backspaceAndOtherBoxes()
         typeInto(driver.box(name), u"ottawa"_s);
         QCOMPARE(driver.box(name)->text(), u"ottawa"_s);
     }
-}
-
-void TestFrmMaps::pasteIsNotFiltered()
-{
-    MainWindowDriver driver(kNoService);
-    QApplication::clipboard()->setText(u"on"_s);
-    QLineEdit *state = driver.box(u"txtState"_s);
-    QTest::keyClick(state, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(state->text(), u"on"_s);
-    QApplication::clipboard()->setText(u"k1a 0b1"_s);
-    QTest::keyClick(driver.box(u"txtZip"_s), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(driver.box(u"txtZip"_s)->text(), u"k1a 0b"_s);
 }
 
 } // namespace corvale

@@ -1,0 +1,77 @@
+#include <algorithm>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+#include "lookup/phone2geo.h"
+#include "testcontrols.h"
+#include "ui/main/frmmaps.h"
+#include "util/mapfolder.h"
+
+using namespace Qt::StringLiterals;
+
+using namespace corvale;
+
+// What the state and postal code boxes keep of text typed into them, pasted
+// with the keyboard, or pasted from the box's own menu.
+class TestBoxMends : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void boxes_data();
+    void boxes();
+};
+
+void TestBoxMends::boxes_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("province pasted in small letters") << u"txtState"_s << u"keys"_s << u"on"_s << u"ON"_s;
+    QTest::newRow("province pasted from the menu") << u"txtState"_s << u"menu"_s << u"qc"_s << u"QC"_s;
+    QTest::newRow("pasted, the others above Z shift too") << u"txtZip"_s << u"keys"_s << u"{~\u00e0\u0431"_s
+                                                          << u"[^\u00c0\u0431"_s;
+}
+
+void TestBoxMends::boxes()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, how);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+
+    LookupClient client(u"http://127.0.0.1:1/"_s);
+    MapFolder folder;
+    frmMaps window(client, folder);
+    auto *edit = test::control<QLineEdit>(window, box);
+    if (how == u"typed"_s) {
+        QTest::keyClicks(edit, text);
+    } else if (how == u"keys"_s) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QApplication::clipboard()->setText(text);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(1, 1), edit->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(edit, &click);
+        auto *menu = edit->findChild<QMenu *>();
+        QVERIFY(menu);
+        const QList<QAction *> actions = menu->actions();
+        const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
+            return action->text().startsWith(QLineEdit::tr("&Paste"));
+        });
+        QVERIFY(paste != actions.end());
+        (*paste)->trigger();
+        menu->close();
+    }
+    QCOMPARE(edit->text(), expected);
+}
+
+QTEST_MAIN(TestBoxMends)
+#include "tst_boxmends.moc"
