@@ -373,8 +373,12 @@ void frmMaps::txtState_KeyPress(int &KeyAscii)
     shiftAboveZ(KeyAscii);
 }
 
+// A Canadian postal code is written with a blank in the middle; without it
+// the whole code fits the box's six characters.
 void frmMaps::txtZip_KeyPress(int &KeyAscii)
 {
+    if (KeyAscii == ' ')
+        KeyAscii = 0;
     shiftAboveZ(KeyAscii);
 }
 

@@ -38,6 +38,12 @@ void TestBoxMends::boxes_data()
     QTest::newRow("province pasted from the menu") << u"txtState"_s << u"menu"_s << u"qc"_s << u"QC"_s;
     QTest::newRow("pasted, the others above Z shift too") << u"txtZip"_s << u"keys"_s << u"{~\u00e0\u0431"_s
                                                           << u"[^\u00c0\u0431"_s;
+    QTest::newRow("a blank typed into the postal code is dropped") << u"txtZip"_s << u"typed"_s << u"k1a 0b1"_s
+                                                                   << u"K1A0B1"_s;
+    QTest::newRow("a blank pasted into the postal code is dropped") << u"txtZip"_s << u"keys"_s << u"K1A 0B1"_s
+                                                                    << u"K1A0B1"_s;
+    QTest::newRow("from the menu too") << u"txtZip"_s << u"menu"_s << u" v6b 4y8 x"_s << u"V6B4Y8"_s;
+    QTest::newRow("the province box keeps a blank") << u"txtState"_s << u"typed"_s << u" on"_s << u" O"_s;
 }
 
 void TestBoxMends::boxes()
