@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include "lookup/lookupbase.h"
 #include "lookup/phone2geo.h"
 #include "rawhttpserver.h"
 #include "scriptedtransport.h"
@@ -84,6 +85,8 @@ class TestLookupMends : public QObject
 private Q_SLOTS:
     void phoneLookup_data();
     void phoneLookup();
+    void lookupBase_data();
+    void lookupBase();
 };
 
 void TestLookupMends::phoneLookup_data()
@@ -162,6 +165,27 @@ void TestLookupMends::phoneLookup()
         seen << QString::fromStdString(request);
     QCOMPARE(seen, requests);
     QCOMPARE(clock.pauses.size(), pauses);
+}
+
+// Every request's path and query are appended to the base.
+void TestLookupMends::lookupBase_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<bool>("taken");
+
+    QTest::newRow("a base") << u"http://127.0.0.1:8047/"_s << true;
+    QTest::newRow("a fragment") << u"http://127.0.0.1:8047/#/"_s << false;
+    QTest::newRow("a query") << u"https://lookup.test/?site=/"_s << false;
+}
+
+void TestLookupMends::lookupBase()
+{
+    QFETCH(QString, base);
+    QFETCH(bool, taken);
+
+    const LookupBaseSetting setting = checkLookupBase(base);
+    QCOMPARE(setting.base, taken ? base : QString());
+    QCOMPARE(setting.error.contains(u"CORVALE_LOOKUP_BASE"_s), !taken);
 }
 
 QTEST_GUILESS_MAIN(TestLookupMends)
