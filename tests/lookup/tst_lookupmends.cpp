@@ -1,8 +1,17 @@
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <functional>
 #include <memory>
 
+#include <QDir>
+#include <QProcess>
 #include <QStringEncoder>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "lookup/lookupbase.h"
@@ -87,6 +96,7 @@ private Q_SLOTS:
     void phoneLookup();
     void lookupBase_data();
     void lookupBase();
+    void sampleServiceSendsAtOnce();
 };
 
 void TestLookupMends::phoneLookup_data()
@@ -186,6 +196,39 @@ void TestLookupMends::lookupBase()
     const LookupBaseSetting setting = checkLookupBase(base);
     QCOMPARE(setting.base, taken ? base : QString());
     QCOMPARE(setting.error.contains(u"CORVALE_LOOKUP_BASE"_s), !taken);
+}
+
+// The sample service writes an answer's head and body apart; its end of a
+// connection, looked at through a copy of its descriptor, must not hold the
+// body back for the client's acknowledgement (Nagle's algorithm).
+void TestLookupMends::sampleServiceSendsAtOnce()
+{
+    QProcess service;
+    service.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), {u"--port"_s, u"0"_s});
+    QVERIFY(service.waitForReadyRead(10000));
+    QTcpSocket client;
+    client.connectToHost(u"127.0.0.1"_s, QUrl(QString::fromLatin1(service.readLine().trimmed())).port());
+    client.write("GET /lookups/mapY.asp HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QVERIFY(client.waitForReadyRead(10000));
+    const int process = static_cast<int>(syscall(SYS_pidfd_open, service.processId(), 0));
+    int noDelay = -1;
+    const QDir fds(u"/proc/%1/fd"_s.arg(service.processId()));
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const int copy = static_cast<int>(syscall(SYS_pidfd_getfd, process, fd.toInt(), 0));
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (getpeername(copy, reinterpret_cast<sockaddr *>(&peer), &length) == 0
+            && ntohs(peer.sin_port) == client.localPort()) {
+            length = sizeof noDelay;
+            getsockopt(copy, IPPROTO_TCP, TCP_NODELAY, &noDelay, &length);
+        }
+        ::close(copy);
+    }
+    ::close(process);
+    client.abort();
+    service.terminate();
+    service.waitForFinished();
+    QCOMPARE(noDelay, 1);
 }
 
 QTEST_GUILESS_MAIN(TestLookupMends)
