@@ -48,6 +48,8 @@ private:
     // The lookup's position goes into the maps saved from this window.
     void ShowMap(const QString &title, const QString &address, const QString &latitude, const QString &longitude);
 
+    int filtered(QObject *box, int typed);
+    void pasteFiltered(QLineEdit *box);
     bool filterKey(QObject *box, QKeyEvent *event);
 
     LookupClient &m_lookup;

@@ -1,8 +1,13 @@
+#include <algorithm>
+
 #include <QAccessible>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QSettings>
@@ -231,11 +236,6 @@ void TestMainWindow::createMap_data()
                                                       << QStringList{same, same} << u"incomplete"_s;
     QTest::newRow("not found, ZIP of five") << QStringList{same} + kNowhere << kNowhereLookup
                                             << QStringList{same, u"Not found."_s} << u"not found"_s;
-    QTest::newRow("postal code of six; with its blank it loses its end")
-        << QStringList{same, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}
-        << u"POST /lookups/CanadianAddressVerify.asp?Street=24+Tamarack+Cres&city=Ottawa&Province=ON&"
-           "Postcode=K1A+0B&FindAddress=Submit"_s
-        << QStringList{same, u"Not found."_s} << u"not found"_s;
     QTest::newRow("not found, separators in the phone box") << QStringList{u" (  ) - . "_s} + kNowhere
                                                             << kNowhereLookup << QStringList{same, u"Not found."_s}
                                                             << u"server or number"_s;
@@ -322,13 +322,20 @@ void TestMainWindow::enterAndTheAboutWindow()
 
 void TestMainWindow::keyFilter_data()
 {
-    // The box, what is typed, what it shows.
+    // The box, the text, what it shows, and how it came: typed (none), pasted
+    // with the keys ("keys") or from the box's own menu ("menu").
     QTest::addColumn<QStringList>("typing");
     QTest::newRow("province in small letters") << QStringList{u"txtState"_s, u"ont"_s, u"ON"_s};
-    QTest::newRow("postal code without its blank") << QStringList{u"txtZip"_s, u"k1a0b1"_s, u"K1A0B1"_s};
-    QTest::newRow("postal code with its blank loses its end") << QStringList{u"txtZip"_s, u"k1a 0b1"_s, u"K1A 0B"_s};
+    QTest::newRow("province pasted") << QStringList{u"txtState"_s, u"on"_s, u"ON"_s, u"keys"_s};
+    QTest::newRow("province pasted from the menu") << QStringList{u"txtState"_s, u"qc"_s, u"QC"_s, u"menu"_s};
+    QTest::newRow("the province box keeps a blank") << QStringList{u"txtState"_s, u" on"_s, u" O"_s};
+    QTest::newRow("postal code: its blank dropped") << QStringList{u"txtZip"_s, u"k1a 0b1"_s, u"K1A0B1"_s};
+    QTest::newRow("pasted: its blank dropped") << QStringList{u"txtZip"_s, u"K1A 0B1"_s, u"K1A0B1"_s, u"keys"_s};
+    QTest::newRow("from the menu too") << QStringList{u"txtZip"_s, u" v6b 4y8 x"_s, u"V6B4Y8"_s, u"menu"_s};
     QTest::newRow("above Z the others shift too") << QStringList{u"txtZip"_s, u"{~|`_"_s, u"[^\\@?"_s};
-    QTest::newRow("Z and below stay, brackets move") << QStringList{u"txtZip"_s, u"Z@ 0[^"_s, u"Z@ 0;>"_s};
+    QTest::newRow("pasted, the others above Z too") << QStringList{u"txtZip"_s, u"{~\u00e0\u0431"_s,
+                                                                   u"[^\u00c0\u0431"_s, u"keys"_s};
+    QTest::newRow("Z and below stay, brackets move") << QStringList{u"txtZip"_s, u"Z@0[^"_s, u"Z@0;>"_s};
     QTest::newRow("Latin-1: 224 and 254; 200 and 255")
         << QStringList{u"txtZip"_s, u"\u00e0\u00fe\u00c8\u00ff"_s, u"\u00c0\u00de\u00a8\u00df"_s};
     QTest::newRow("above 255 passes unchanged") << QStringList{u"txtZip"_s, u"\u0431\u20ac"_s, u"\u0431\u20ac"_s};
@@ -339,8 +346,22 @@ void TestMainWindow::keyFilter()
 {
     QFETCH(QStringList, typing);
     QLineEdit *box = open().box(typing.at(0));
-    for (const QChar character : typing.at(1))
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    QApplication::clipboard()->setText(typing.at(1));
+    if (typing.value(3) == u"keys"_s) {
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else if (typing.value(3) == u"menu"_s) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(1, 1), box->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(box, &click);
+        const QList<QAction *> actions = box->findChild<QMenu *>()->actions();
+        const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
+            return action->text().startsWith(QLineEdit::tr("&Paste"));
+        });
+        QVERIFY(paste != actions.end());
+        (*paste)->trigger();
+    } else {
+        for (const QChar character : typing.at(1))
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
     QCOMPARE(box->text(), typing.at(2));
     QTest::keyClick(box, Qt::Key_Backspace);
     QCOMPARE(box->text(), typing.at(2).chopped(1));
