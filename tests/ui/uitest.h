@@ -33,6 +33,21 @@ T *control(const QWidget &window, const QString &name)
     return found;
 }
 
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Writes `text` to a file that only its owner may read and write (and run, when `runnable`).
+inline bool writeFile(const QString &path, const QByteArray &text, bool runnable = false)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
+        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                               | (runnable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
+}
+
 // Whether the picture shows red, blue, green and yellow quarters, in reading
 // order, at each quarter's centre and outer corner, within what JPEG changes:
 // a picture turned, mirrored, shifted or with its channels swapped reads wrong.

