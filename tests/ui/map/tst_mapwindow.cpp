@@ -45,10 +45,7 @@ document.title = 'done ' + confirmed + ' ' + answer;
 </script></body></html>)";
 }
 
-QWebEngineView *browser(const frmMap &window)
-{
-    return control<QWebEngineView>(window, u"wb"_s);
-}
+auto browser = [](const frmMap &window) { return control<QWebEngineView>(window, u"wb"_s); };
 
 // Shows the window on the page, once the page has drawn itself.
 bool showPage(frmMap &window, const QString &address)
