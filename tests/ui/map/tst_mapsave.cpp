@@ -272,7 +272,9 @@ void TestMapSave::failedConversionLeavesTheTargetAlone_data()
     QByteArray bitmap;
     QBuffer buffer(&bitmap);
     buffer.open(QIODevice::WriteOnly);
-    QImage(32, 32, QImage::Format_RGB32).save(&buffer, "BMP");
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(&buffer, "BMP");
     QTest::newRow("missing") << QByteArray() << true;
     QTest::newRow("text") << QByteArray("this is no picture at all\n") << true;
     QTest::newRow("cut short") << bitmap.left(bitmap.size() / 2) << true;
