@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <tuple>
 
 namespace corvale::test {
 
@@ -46,9 +47,10 @@ bool waitFor(int fd, short events, const std::atomic<bool> &stopping)
     return false;
 }
 
-// The request's method and target, once its head has arrived; empty when
-// the client went first. The lookup sends an empty body.
-std::pair<std::string, std::string> readRequestLine(int fd, const std::atomic<bool> &stopping)
+// The request's method, target and the bytes read up to its head's end
+// (with any body that came along), once the head has arrived; an empty
+// target when the client went first. The lookup sends an empty body.
+std::tuple<std::string, std::string, std::string> readRequestHead(int fd, const std::atomic<bool> &stopping)
 {
     std::string head;
     char buffer[4096];
@@ -64,7 +66,7 @@ std::pair<std::string, std::string> readRequestLine(int fd, const std::atomic<bo
     const size_t second = head.find(' ', first + 1);
     if (first == std::string::npos || second == std::string::npos)
         return {};
-    return {head.substr(0, first), head.substr(first + 1, second - first - 1)};
+    return {head.substr(0, first), head.substr(first + 1, second - first - 1), head};
 }
 
 } // namespace
@@ -160,6 +162,12 @@ std::vector<std::string> RawHttpServer::requests() const
     return m_requests;
 }
 
+std::vector<std::string> RawHttpServer::heads() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_heads;
+}
+
 QString RawHttpServer::refusingBase()
 {
     int port = 0;
@@ -176,7 +184,7 @@ void RawHttpServer::acceptLoop()
             continue;
         const std::lock_guard lock(m_mutex);
         m_connections.emplace_back([this, fd] {
-            auto [method, target] = readRequestLine(fd, m_stopping);
+            auto [method, target, head] = readRequestHead(fd, m_stopping);
             if (target.empty()) {
                 ::close(fd);
                 return;
@@ -184,6 +192,7 @@ void RawHttpServer::acceptLoop()
             {
                 const std::lock_guard requestsLock(m_mutex);
                 m_requests.push_back(method + ' ' + target);
+                m_heads.push_back(std::move(head));
             }
             RawConnection connection(fd, std::move(target), m_stopping);
             m_script(connection);

@@ -58,6 +58,8 @@ public:
 
     QString base() const;   // "http://127.0.0.1:PORT/"
     std::vector<std::string> requests() const;   // "METHOD target" of each, in order
+    // Each request as it came: its head, and any body sent with it.
+    std::vector<std::string> heads() const;
 
     // The base address of a port nothing listens on.
     static QString refusingBase();
@@ -71,6 +73,7 @@ private:
     std::atomic<bool> m_stopping = false;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
+    std::vector<std::string> m_heads;
     std::vector<std::thread> m_connections;
     std::thread m_acceptor;
 };

@@ -1,0 +1,172 @@
+#include <QProcess>
+#include <QTest>
+
+#include "lookup/phone2geo.h"
+#include "rawhttpserver.h"
+#include "scriptedtransport.h"
+
+using namespace Qt::StringLiterals;
+using namespace corvale;
+using namespace corvale::test;
+
+namespace {
+
+// The sample service as a person starts it; stopped when the test ends.
+class SampleService
+{
+public:
+    explicit SampleService(const QStringList &args = {})
+    {
+        m_process.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), QStringList{u"--port"_s, u"0"_s} + args);
+        if (m_process.waitForReadyRead(10000))
+            m_base = QString::fromUtf8(m_process.readLine()).trimmed();
+    }
+    ~SampleService()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    QString base() const { return m_base; }
+
+private:
+    QProcess m_process;
+    QString m_base;
+};
+
+} // namespace
+
+// corvale-lookup as a shell runs it, against servers that answer at once or
+// refuse the connection: a lookup never waits through a pause here.
+class TestLookupTool : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void run_data();
+    void run();
+    void busySampleServiceIsAskedAgain();
+
+private:
+    RawHttpServer m_server{[](RawConnection &c) {
+        c.send(response(200, c.target().find("Canadian") != std::string::npos
+                                 ? "Canadian Address Lookup <tr><td align=right>Latitude</td><td align=left><b>45.4"
+                                   "</b> Degrees North</td></tr>"
+                                 : "<div>Prefix line Cellular</div>"));
+    }};
+    std::unique_ptr<SampleService> m_sample;
+};
+
+void TestLookupTool::initTestCase()
+{
+    m_sample = std::make_unique<SampleService>();
+    QVERIFY(m_sample->base().startsWith(u"http://127.0.0.1:"_s));
+}
+
+void TestLookupTool::run_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("base");   // "server", "sample", "refusing" or the value itself
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");   // exactly, with BASE/ for the base
+    QTest::addColumn<QByteArray>("err");   // contained; none when empty
+    QTest::addColumn<QStringList>("requests");   // what the server saw
+    QTest::addColumn<QByteArray>("input");
+
+    const QByteArray invalid = "Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n"
+                               "(222) 333-4444\r\n222-333-4444\r\n222.333.4444\n";
+    const QByteArray incomplete = "Please complete all entries for the address.\n";
+    const QString server = u"server"_s;
+    const QString sample = u"sample"_s;
+    const auto row = [](const char *name, const QStringList &args, const QString &base, int exitCode,
+                        const QByteArray &out, const QByteArray &err = {}, const QStringList &requests = {},
+                        const QByteArray &input = {}) {
+        QTest::newRow(name) << args << base << exitCode << out << err << requests << input;
+    };
+    const auto json = [](const char *lat, const char *lon, const char *link, const char *text) {
+        return "{\"Latitude\":\"" + QByteArray(lat) + "\",\"Longitude\":\"" + lon + "\",\"MapLink\":\"" + link
+            + "\",\"ResultText\":\"" + text + "\"}\n";
+    };
+
+    row("11 digits", {u"phone"_s, u"1-312-555-0142"_s}, server, 2, {}, invalid);
+    row("plus and country code", {u"phone"_s, u"+13125550142"_s}, server, 2, {}, invalid);
+    row("only separators", {u"phone"_s, u"( ) - ."_s}, server, 2, {}, invalid);
+    row("state of one letter", {u"address"_s, u"1 Elm"_s, u"X"_s, u"I"_s, u"62701"_s}, server, 2, {}, incomplete);
+    row("empty street", {u"address"_s, {}, u"X"_s, u"IL"_s, u"62701"_s}, server, 2, {}, incomplete);
+    row("no command", {}, server, 2, {}, "missing command\nTry 'corvale-lookup --help'.\n");
+    row("unknown command", {u"fax"_s}, server, 2, {}, "unknown command \"fax\"");
+    row("missing number", {u"phone"_s}, server, 2, {}, "phone takes one NUMBER");
+    row("address of three", {u"address"_s, u"1"_s, u"X"_s, u"IL"_s}, server, 2, {}, "address takes STREET CITY STATE ZIP");
+    row("base without its slash", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9"_s, 2, {},
+        "CORVALE_LOOKUP_BASE must be an http or https address ending in \"/\", not \"http://127.0.0.1:9\"");
+    row("base of another scheme", {u"phone"_s, u"3125550142"_s}, u"ftp://127.0.0.1/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
+    row("phone: the number without separators", {u"phone"_s, u"(312) 555-0142"_s}, server, 0,
+        json("", "", "", "This phone is Cellular"), {},
+        {u"POST /lookups/phonelocation.asp?number=3125550142&submit1=Process"_s});
+    row("address: the texts passed on as typed", {u"address"_s, u" 1 Maple "_s, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s},
+        server, 0, json("45.4", "", "", "Latitude: 45.4, Longitude: "), {},
+        {u"POST /lookups/CanadianAddressVerify.asp?Street=+1+Maple+&city=Ottawa&Province=ON&Postcode=K1A+0B1&FindAddress=Submit"_s});
+    row("lines of a page from standard input, joined by CR LF", {u"lines"_s}, server, 0, "Caf\xc3\xa9\r\n\r\na\tb", {}, {},
+        "<p>Caf\xc3\xa9</p><table><tr><td>a</td><td>b</td></tr></table>");
+    row("a failed lookup still prints its line", {u"phone"_s, u"3125550142"_s}, u"refusing"_s, 0, json("", "", "", ""));
+    row("sample: a business and its map", {u"phone"_s, u"312.555.0142"_s}, sample, 0,
+        json("41.8853", "-87.6298", "BASE/lookups/mapY.asp?phone=3125550142",
+             "\\tLakeshore Lantern Works\\r\\n\\t410 W Marlow Ave\\r\\nChicago, IL 60601-1234\\r\\n(312) 555-0142\\r\\n"
+             "Latitude: 41.8853, Longitude: -87.6298"));
+    row("sample: a landline", {u"phone"_s, u"3035550150"_s}, sample, 0,
+        json("", "", "BASE/lookups/mapY.asp?zip4=80202", "This phone is Landline"));
+    row("sample: a US address", {u"address"_s, u"410 W Marlow Ave"_s, u"Chicago"_s, u"IL"_s, u"60601"_s}, sample, 0,
+        json("41.8853", "-87.6298", "BASE/lookups/mapY.asp?zip4=606011234", "Latitude: 41.8853, Longitude: -87.6298"));
+    row("sample: a Canadian address", {u"address"_s, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}, sample,
+        0, json("45.4215", "-75.6972", "BASE/lookups/mapY.asp?postcode=K1A0B1", "Latitude: 45.4215, Longitude: -75.6972"));
+    row("sample: not found", {u"address"_s, u"1 Nowhere Rd"_s, u"Chicago"_s, u"IL"_s, u"60601"_s}, sample, 0,
+        json("", "", "", "Not found."));
+}
+
+void TestLookupTool::run()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, base);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QFETCH(QStringList, requests);
+    QFETCH(QByteArray, input);
+
+    base = base == u"server"_s ? m_server.base()
+        : base == u"sample"_s  ? m_sample->base()
+        : base == u"refusing"_s ? RawHttpServer::refusingBase()
+                                : base;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"CORVALE_LOOKUP_BASE"_s, base);
+    const size_t before = m_server.requests().size();
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(CORVALE_LOOKUP_TOOL), args);
+    tool.write(input);
+    tool.closeWriteChannel();
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), exitCode);
+    QCOMPARE(tool.readAllStandardOutput(), out.replace("BASE/", base.toUtf8()));
+    const QByteArray printed = tool.readAllStandardError();
+    QVERIFY2(err.isEmpty() ? printed.isEmpty() : printed.contains(err), printed.constData());
+    QStringList seen;
+    for (size_t i = before; i < m_server.requests().size(); ++i)
+        seen << QString::fromStdString(m_server.requests()[i]);
+    QCOMPARE(seen, requests);
+}
+
+void TestLookupTool::busySampleServiceIsAskedAgain()
+{
+    SampleService busy({u"--fail-first"_s, u"2"_s});
+    FakeLookupClock clock;
+    LookupClient client(busy.base(), clock, &makeNetworkTransport);
+    LookupResult result;
+    client.Phone2Geo(u"2065550117"_s, result);
+    QCOMPARE(clock.pauses.size(), 2);
+    QVERIFY(result.ResultText.startsWith(u"\tPuget Tinsmith Cooperative\r\n"_s));
+}
+
+QTEST_GUILESS_MAIN(TestLookupTool)
+#include "tst_lookuptool.moc"
