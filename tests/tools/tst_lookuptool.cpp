@@ -1,39 +1,10 @@
 #include <QProcess>
 #include <QTest>
 
-#include "lookup/phone2geo.h"
 #include "rawhttpserver.h"
-#include "scriptedtransport.h"
 
 using namespace Qt::StringLiterals;
-using namespace corvale;
 using namespace corvale::test;
-
-namespace {
-
-// The sample service as a person starts it; stopped when the test ends.
-class SampleService
-{
-public:
-    explicit SampleService(const QStringList &args = {})
-    {
-        m_process.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), QStringList{u"--port"_s, u"0"_s} + args);
-        if (m_process.waitForReadyRead(10000))
-            m_base = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~SampleService()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    QString base() const { return m_base; }
-
-private:
-    QProcess m_process;
-    QString m_base;
-};
-
-} // namespace
 
 // corvale-lookup as a shell runs it, against servers that answer at once or
 // refuse the connection: a lookup never waits through a pause here.
@@ -45,7 +16,11 @@ private Q_SLOTS:
     void initTestCase();
     void run_data();
     void run();
-    void busySampleServiceIsAskedAgain();
+    void cleanupTestCase()
+    {
+        m_sample.terminate();
+        m_sample.waitForFinished();
+    }
 
 private:
     RawHttpServer m_server{[](RawConnection &c) {
@@ -54,13 +29,16 @@ private:
                                    "</b> Degrees North</td></tr>"
                                  : "<div>Prefix line Cellular</div>"));
     }};
-    std::unique_ptr<SampleService> m_sample;
+    QProcess m_sample;   // the sample service, as a person starts it
+    QString m_sampleBase;
 };
 
 void TestLookupTool::initTestCase()
 {
-    m_sample = std::make_unique<SampleService>();
-    QVERIFY(m_sample->base().startsWith(u"http://127.0.0.1:"_s));
+    m_sample.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), {u"--port"_s, u"0"_s});
+    QVERIFY(m_sample.waitForReadyRead(10000));
+    m_sampleBase = QString::fromUtf8(m_sample.readLine()).trimmed();
+    QVERIFY(m_sampleBase.startsWith(u"http://127.0.0.1:"_s));
 }
 
 void TestLookupTool::run_data()
@@ -89,10 +67,7 @@ void TestLookupTool::run_data()
     };
 
     row("11 digits", {u"phone"_s, u"1-312-555-0142"_s}, server, 2, {}, invalid);
-    row("plus and country code", {u"phone"_s, u"+13125550142"_s}, server, 2, {}, invalid);
-    row("only separators", {u"phone"_s, u"( ) - ."_s}, server, 2, {}, invalid);
     row("state of one letter", {u"address"_s, u"1 Elm"_s, u"X"_s, u"I"_s, u"62701"_s}, server, 2, {}, incomplete);
-    row("empty street", {u"address"_s, {}, u"X"_s, u"IL"_s, u"62701"_s}, server, 2, {}, incomplete);
     row("no command", {}, server, 2, {}, "missing command\nTry 'corvale-lookup --help'.\n");
     row("unknown command", {u"fax"_s}, server, 2, {}, "unknown command \"fax\"");
     row("missing number", {u"phone"_s}, server, 2, {}, "phone takes one NUMBER");
@@ -134,7 +109,7 @@ void TestLookupTool::run()
     QFETCH(QByteArray, input);
 
     base = base == u"server"_s ? m_server.base()
-        : base == u"sample"_s  ? m_sample->base()
+        : base == u"sample"_s  ? m_sampleBase
         : base == u"refusing"_s ? RawHttpServer::refusingBase()
                                 : base;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -155,17 +130,6 @@ void TestLookupTool::run()
     for (size_t i = before; i < m_server.requests().size(); ++i)
         seen << QString::fromStdString(m_server.requests()[i]);
     QCOMPARE(seen, requests);
-}
-
-void TestLookupTool::busySampleServiceIsAskedAgain()
-{
-    SampleService busy({u"--fail-first"_s, u"2"_s});
-    FakeLookupClock clock;
-    LookupClient client(busy.base(), clock, &makeNetworkTransport);
-    LookupResult result;
-    client.Phone2Geo(u"2065550117"_s, result);
-    QCOMPARE(clock.pauses.size(), 2);
-    QVERIFY(result.ResultText.startsWith(u"\tPuget Tinsmith Cooperative\r\n"_s));
 }
 
 QTEST_GUILESS_MAIN(TestLookupTool)
