@@ -20,8 +20,7 @@ public:
     RawConnection(int socket, std::string target, const std::atomic<bool> &stopping);
     ~RawConnection();
 
-    RawConnection(const RawConnection &) = delete;
-    RawConnection &operator=(const RawConnection &) = delete;
+    Q_DISABLE_COPY_MOVE(RawConnection)
 
     const std::string &target() const { return m_target; }   // path and query, as sent
     int localPort() const;
@@ -53,8 +52,7 @@ public:
     explicit RawHttpServer(Script script);
     ~RawHttpServer();
 
-    RawHttpServer(const RawHttpServer &) = delete;
-    RawHttpServer &operator=(const RawHttpServer &) = delete;
+    Q_DISABLE_COPY_MOVE(RawHttpServer)
 
     QString base() const;   // "http://127.0.0.1:PORT/"
     std::vector<std::string> requests() const;   // "METHOD target" of each, in order
