@@ -10,9 +10,13 @@ LookupBaseSetting checkLookupBase(const QString &value)
 {
     const QUrl url(value, QUrl::StrictMode);
     const bool webScheme = url.scheme() == u"http"_s || url.scheme() == u"https"_s;
-    if (!url.isValid() || !webScheme || url.host().isEmpty() || !value.endsWith(u'/')) {
+    // Every request path and its query are appended to the base: a query or
+    // fragment of its own would swallow them.
+    if (!url.isValid() || !webScheme || url.host().isEmpty() || !value.endsWith(u'/') || url.hasQuery()
+        || url.hasFragment()) {
         return {{},
-                QStringLiteral("%1 must be an http or https address ending in \"/\", not \"%2\"")
+                QStringLiteral("%1 must be an http or https address ending in \"/\", without \"?\" or "
+                               "\"#\", not \"%2\"")
                     .arg(QLatin1String(kLookupBaseVariable), value)};
     }
     return {value, {}};

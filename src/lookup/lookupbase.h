@@ -15,7 +15,7 @@ struct LookupBaseSetting
 };
 
 // The service's base address: CORVALE_LOOKUP_BASE when set, the real service otherwise.
-// Only an http or https address ending in "/" is taken.
+// Only an http or https address ending in "/", with no query or fragment, is taken.
 LookupBaseSetting LookupBase();
 LookupBaseSetting checkLookupBase(const QString &value);
 

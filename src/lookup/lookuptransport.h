@@ -13,7 +13,8 @@ class LookupClock;
 // One exchange with the service, as the transport saw it when the wait ended.
 struct LookupAnswer
 {
-    bool hasStatus = false;     // false: no answer began within the wait, or the exchange failed
+    bool hasStatus = false;     // false: no answer began within the wait, a page (200) had not
+                                // ended by then, or the exchange failed
     int status = 0;
     QByteArray body;
     QByteArray contentType;     // the Content-Type header as sent

@@ -152,18 +152,24 @@ public:
 
         QNetworkReply &reply = exchange.reply();
         LookupAnswer answer;
-        if (exchange.tooLarge() || exchange.redirectRefused() || reply.bytesAvailable() > kMaxAnswerBytes
-            || failedInTransfer(reply))
+        if (exchange.redirectRefused() || failedInTransfer(reply))
             return answer;
         const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (!status.isValid())
+            return answer;
+        const bool tooLarge = exchange.tooLarge() || reply.bytesAvailable() > kMaxAnswerBytes;
+        // A page is read only whole: one cut short by the wait would read as
+        // another answer. Any other status is retried whatever its body, but
+        // a redirect is not followed past an oversized one.
+        const bool redirect = !reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isNull();
+        if (status.toInt() == 200 ? tooLarge || !reply.isFinished() : tooLarge && redirect)
             return answer;
         answer.hasStatus = true;
         answer.status = status.toInt();
         answer.contentType = reply.rawHeader(QByteArrayLiteral("Content-Type"));
         answer.url = reply.url();
-        // A body still arriving when the wait ends is read as far as it came.
-        answer.body = reply.readAll();
+        if (!tooLarge)
+            answer.body = reply.readAll();
         return answer;
     }
 

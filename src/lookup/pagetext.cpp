@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -493,6 +494,34 @@ QStringList PageToLines(QString page)
     // Each line break of the rendering, written as CR LF, is where the text
     // splits; a CR that the page itself holds stays in its line either way.
     return text.split(u'\n');
+}
+
+QString attributeValue(QStringView text)
+{
+    const auto isSpace = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+    };
+    while (!text.isEmpty() && isSpace(text.front()))
+        text = text.sliced(1);
+    QString quote;
+    qsizetype end = -1;
+    if (!text.isEmpty() && (text.front() == u'"' || text.front() == u'\'')) {
+        quote = text.front();
+        text = text.sliced(1);
+        end = text.indexOf(quote.front());
+    } else {
+        end = std::find_if(text.begin(), text.end(), [&](QChar c) { return isSpace(c) || c == u'>'; }) - text.begin();
+    }
+    // Alone in a tag of its own, the value is decoded by the parser itself.
+    const QByteArray tag =
+        (QStringLiteral("<a v=") + quote + (end < 0 ? text : text.first(end)).toString() + quote + u'>').toUtf8();
+    const std::unique_ptr<GumboOutput, void (*)(GumboOutput *)> output(
+        gumbo_parse_with_options(&kGumboDefaultOptions, tag.constData(), static_cast<size_t>(tag.size())),
+        [](GumboOutput *parsed) { gumbo_destroy_output(&kGumboDefaultOptions, parsed); });
+    const GumboVector &htmlChildren = output->root->v.element.children;
+    const auto *body = static_cast<const GumboNode *>(htmlChildren.data[htmlChildren.length - 1]);
+    const auto *anchor = static_cast<const GumboNode *>(body->v.element.children.data[0]);
+    return QString::fromUtf8(gumbo_get_attribute(&anchor->v.element.attributes, "v")->value);
 }
 
 Extracted ExtractBetween(const QString &page, const QString &startMarker, const QString &endMarker)

@@ -18,6 +18,12 @@ QStringList PageToLines(QString page);
 QString renderInnerText(QString page);
 QString renderInnerText(QString page, std::chrono::milliseconds parseBudget);
 
+// The value of an HTML attribute whose "=" stands just before `text`, read
+// as a browser reads it: blanks before it skipped, quoted up to the matching
+// quote (a quote left open runs to the end of `text`), unquoted up to white
+// space or ">", character references decoded.
+QString attributeValue(QStringView text);
+
 // The text strictly between the first `startMarker` and the first `endMarker`
 // after it; nullopt-like empty `found` when either is missing.
 struct Extracted

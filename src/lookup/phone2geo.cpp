@@ -1,5 +1,7 @@
 #include "lookup/phone2geo.h"
 
+#include <optional>
+
 #include <QCoreApplication>
 #include <QStringDecoder>
 #include <QUrl>
@@ -51,8 +53,23 @@ struct Page
     QUrl url;
 };
 
+// As browsers decode: a byte-order mark names the encoding before the
+// Content-Type does; the mark itself is not text.
+std::optional<QStringConverter::Encoding> byteOrderMark(const QByteArray &body)
+{
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return QStringConverter::Utf8;
+    if (body.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    if (body.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    return std::nullopt;
+}
+
 QString decodeAnswer(const LookupAnswer &answer)
 {
+    if (const auto encoding = byteOrderMark(answer.body))
+        return QStringDecoder(*encoding).decode(answer.body);
     const QByteArray contentType = answer.contentType.toLower();
     const qsizetype at = contentType.indexOf("charset=");
     if (at >= 0) {
@@ -84,20 +101,19 @@ bool isWebAddress(const QUrl &url)
         && !url.host().isEmpty();
 }
 
-// The link between the last "href=" before ">Map-Y" and ">Map-Y": one quote
-// is taken off each side and a relative link is resolved against the page.
-// Only a web address counts as a link.
+// The link of the last "href=" before ">Map-Y", its value read as a browser
+// reads it, blanks around it dropped as its address parser drops them, and
+// resolved against the page. Only a web address counts as a link.
 QUrl mapLinkOf(const Page &page, qsizetype mapY)
 {
     const qsizetype href = mapY >= 4 ? page.text.lastIndexOf(u"href="_s, mapY - 4) : -1;
     if (href < 0)
         return {};
-    QString link = page.text.mid(href + 5, mapY - href - 5);
-    const auto isQuote = [](QChar c) { return c == u'"' || c == u'\''; };
-    if (!link.isEmpty() && isQuote(link.front()))
-        link.remove(0, 1);
-    if (!link.isEmpty() && isQuote(link.back()))
-        link.chop(1);
+    const QString value = attributeValue(QStringView(page.text).sliced(href + 5, mapY - href - 5));
+    const auto blank = [](QChar c) { return c.unicode() <= 0x20; };
+    const auto first = std::find_if_not(value.begin(), value.end(), blank);
+    const auto last = std::find_if_not(value.rbegin(), value.rend(), blank).base();
+    const QString link = first < last ? QString(first, last - first) : QString();
     const QUrl resolved = page.url.resolved(QUrl(link));
     return isWebAddress(resolved) ? resolved : QUrl();
 }

@@ -1,6 +1,10 @@
+#include <atomic>
+#include <memory>
 #include <optional>
+#include <tuple>
 
 #include <QDirIterator>
+#include <QStringEncoder>
 #include <QTest>
 
 #include "lookup/inputrules.h"
@@ -56,7 +60,9 @@ using Script = std::function<void(RawConnection &)>;
 
 const std::string kRows = phonePage("<p>Prefix 312-555 Landline<p>Primary ZIP Code 62701").toStdString();
 const std::string kPhonePage = kRows + "<a href=\"mapY.asp?phone=3125550142\">Map-Y</a>";
+const std::string kMapAnswer = "<!--TitleBorder in Shared.asp --><script>//alert(39.78)\n//alert(-89.65)</script>";
 const QString kPhoneRequest = u"POST /lookups/phonelocation.asp?number=3125550142&submit1=Process"_s;
+const QString kMapRequest = u"POST /lookups/mapY.asp?phone=3125550142"_s;
 
 std::string withLength(size_t length)
 {
@@ -69,7 +75,7 @@ Script answering(Script phone)
         if (c.target().find("mapY.asp") == std::string::npos)
             phone(c);
         else
-            c.send(response(200, "<!--TitleBorder in Shared.asp --><script>//alert(39.78)\n//alert(-89.65)</script>"));
+            c.send(response(200, kMapAnswer));
     };
 }
 // The phone page moved to `target` by a redirect to `location` (PORT: the server's).
@@ -162,6 +168,14 @@ void TestLookup::lookups_data()
         u"LAT|LON|~lookups/mapY.asp?zip4=|This phone is Landline"_s, 1);
     row("file link is no link", {lineType(linkTo("file:///etc/passwd") + "<div>Prefix x Cellular</div>")},
         u"LAT|LON|LINK|This phone is Cellular"_s, 1);
+    // The link is read as a browser reads an attribute's value.
+    row("quotes end the link, other attributes follow",
+        {answer(200, phonePage("<a href=\"" + kMapLink + "\" target=\"_blank\">Map-Y</a>")), map}, full, 2);
+    row("character references in the link decoded", {answer(200, phonePage(linkTo("'" + kMapLink + "&amp;z=1'"))), map},
+        QString(full).replace(u"0142|"_s, u"0142&z=1|"_s), 2);
+    row("blanks around the link dropped", {answer(200, phonePage(linkTo("\" " + kMapLink + " \""))), map}, full, 2);
+    row("an unquoted link ends at white space", {answer(200, phonePage("<a href=" + kMapLink + "\tclass=m>Map-Y</a>")), map},
+        full, 2);
     row("no href before Map-Y", {answer(200, "<div>>Map-Y</div><div>Prefix x Landline</div>")},
         u"LAT|LON|~lookups/mapY.asp?zip4=|This phone is Landline"_s, 1);
     row("map-y in small letters is no link", {lineType("<a href=" + kMapLink + ">map-y</a><p>Prefix x Landline")},
@@ -178,15 +192,24 @@ void TestLookup::lookups_data()
     row("no status: no retry", {noStatus(), first}, kHeld, 1);
 
     // The header's charset, UTF-8 otherwise; bad bytes show as replacements.
-    const QList<std::tuple<const char *, QByteArray, QByteArray, QString>> charsets{
+    QList<std::tuple<const char *, QByteArray, QByteArray, QString>> charsets{
         {"utf-8 by default", "text/html", "Caf\xc3\xa9", u"Caf\u00e9"_s},
         {"latin-1 named", "text/html; Charset=ISO-8859-1", "Caf\xe9", u"Caf\u00e9"_s},
         {"quoted charset", "text/html; charset=\"windows-1252\"; x=y", "\x80", u"\u20ac"_s},
         {"unknown charset read as utf-8", "text/html; charset=x-nonesuch", "Caf\xc3\xa9", u"Caf\u00e9"_s},
         {"invalid bytes replaced", "text/html", "A\xff" "B", u"A\ufffdB"_s}};
+    // A byte-order mark names the encoding before the header's charset does.
+    const QString cafe = u"<table><tr><td>Company</td><td>Caf\u00e9</td></tr></table>"_s + QString::fromLatin1(linkTo(kMapLink));
+    for (const auto &[name, encoding, mark] : {std::tuple{"UTF-16LE by its mark", QStringConverter::Utf16LE, "\xff\xfe"},
+                                              {"UTF-16BE by its mark", QStringConverter::Utf16BE, "\xfe\xff"},
+                                              {"UTF-8 mark over the header", QStringConverter::Utf8, "\xef\xbb\xbf"}}) {
+        charsets.append({name, "text/html; charset=ISO-8859-1", mark + QStringEncoder(encoding).encode(cafe), {}});
+    }
     for (const auto &[name, type, bytes, shown] : charsets) {
-        row(name, {answer(200, "<table><tr><td>Company</td><td>" + bytes + "</td></tr></table>" + linkTo(kMapLink), type),
-                   mapPage({})}, u"LAT|LON"_s + link + u'\t' + shown + u"\r\n\r\n\r\n3125550142\r\nLatitude: LAT, Longitude: LON"_s, 2);
+        const QByteArray body = shown.isEmpty() ? bytes : "<table><tr><td>Company</td><td>" + bytes + "</td></tr></table>" + linkTo(kMapLink);
+        row(name, {answer(200, body, type), mapPage({})},
+            u"LAT|LON"_s + link + u'\t' + (shown.isEmpty() ? u"Caf\u00e9"_s : shown)
+                + u"\r\n\r\n\r\n3125550142\r\nLatitude: LAT, Longitude: LON"_s, 2);
     }
 
     // Characters that would add or cut query fields travel encoded; placeholders are filled once.
@@ -421,10 +444,17 @@ void TestLookup::overTheWire_data()
             c.send(withLength(kPhonePage.size()) + kRows);
             c.reset();
         }), kHeld, first, 1);
-    row("the body stalls past the wait: what came is read", answering([](RawConnection &c) {
+    // A page cut short would read as another page: a cellular line as a ZIP map.
+    row("the body stalls past the wait: no answer", answering([](RawConnection &c) {
             c.send(withLength(kPhonePage.size()) + kRows);
             c.stall();
-        }), lineType, first, 1, 0, 10);
+        }), kHeld, first, 1, 0, 10);
+    row("a map page cut at the wait: no figures", [](RawConnection &c) {
+            if (c.target().find("mapY.asp") == std::string::npos)
+                return void(c.send(response(200, kPhonePage)));
+            c.send(withLength(kMapAnswer.size()) + kMapAnswer.substr(0, kMapAnswer.find("-89")));
+            c.stall();
+        }, u"LAT|LON|~lookups/mapY.asp?phone=3125550142|TEXT"_s, {kPhoneRequest, kMapRequest}, 2, 0, 10);
     row("a length shorter than the body: the page ends there",
         answering([](RawConnection &c) { c.send(withLength(kRows.size()) + kPhonePage); }), lineType, first, 1);
     row("a length longer than the body, then closed",
@@ -432,7 +462,14 @@ void TestLookup::overTheWire_data()
     auto tries = std::make_shared<std::atomic<int>>(0);
     row("500 while busy: asked again after a pause",
         answering([tries](RawConnection &c) { c.send(response((*tries)++ == 0 ? 500 : 200, kPhonePage)); }),
-        kFound.arg(u"lookups/mapY.asp?phone=3125550142"_s), {kPhoneRequest, u"POST /lookups/mapY.asp?phone=3125550142"_s}, 3, 1);
+        kFound.arg(u"lookups/mapY.asp?phone=3125550142"_s), {kPhoneRequest, kMapRequest}, 3, 1);
+    auto asked = std::make_shared<std::atomic<int>>(0);
+    row("a 500 of 9 MiB keeps its status: asked again", answering([asked](RawConnection &c) {
+            if ((*asked)++ > 0)
+                return void(c.send(response(200, kPhonePage)));
+            if (c.send(responseHead(500) + "Content-Length: 9437184\r\n\r\n"))
+                c.sendForever(std::string(1 << 16, ' '), false);
+        }), kFound.arg(u"lookups/mapY.asp?phone=3125550142"_s), {kPhoneRequest, kMapRequest}, 3, 1);
     row("a body growing past 8 MiB", [](RawConnection &c) {
             c.send(responseHead(200) + "Transfer-Encoding: chunked\r\n\r\n");
             c.sendForever(kPhonePage + std::string(64 * 1024, ' '), true);

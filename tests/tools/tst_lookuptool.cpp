@@ -67,8 +67,11 @@ void TestLookupTool::run_data()
     row("unknown command", {u"fax"_s}, {}, 2, {}, "unknown command \"fax\"");
     row("missing number", {u"phone"_s}, {}, 2, {}, "phone takes one NUMBER");
     row("base without its slash", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9"_s, 2, {},
-        "CORVALE_LOOKUP_BASE must be an http or https address ending in \"/\", not \"http://127.0.0.1:9\"");
+        "CORVALE_LOOKUP_BASE must be an http or https address ending in \"/\", without \"?\" or \"#\", not \"http://127.0.0.1:9\"");
     row("base of another scheme", {u"phone"_s, u"3125550142"_s}, u"ftp://127.0.0.1/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
+    // Every request's path is appended to the base: a query or fragment would swallow it.
+    row("base with a fragment", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9/#/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
+    row("base with a query", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9/?site=/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
     row("lines of a page from standard input, joined by CR LF", {u"lines"_s}, {}, 0, "Caf\xc3\xa9\r\n\r\na\tb", {}, {},
         "<p>Caf\xc3\xa9</p><table><tr><td>a</td><td>b</td></tr></table>");
     row("a failed lookup still prints its line", {u"phone"_s, u"3125550142"_s}, RawHttpServer::refusingBase(), 0,

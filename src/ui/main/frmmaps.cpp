@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -194,25 +197,65 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
 
 bool frmMaps::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == txtState || watched == txtZip) && event->type() == QEvent::KeyPress)
-        return filterKey(watched, static_cast<QKeyEvent *>(event));
+    if (watched != txtState && watched != txtZip)
+        return QWidget::eventFilter(watched, event);
+    auto *box = static_cast<QLineEdit *>(watched);
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->matches(QKeySequence::Paste))
+            return filterKey(box, key);
+        pasteFiltered(box);
+        return true;
+    }
+    if (event->type() == QEvent::ContextMenu) {
+        // The box's own menu, whose Paste goes through the filter too.
+        QMenu *menu = box->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (QAction *action : menu->actions()) {
+            if (action->text().section(u'\t', 0, 0) != QLineEdit::tr("&Paste"))
+                continue;
+            disconnect(action, nullptr, box, nullptr);
+            connect(action, &QAction::triggered, box, [this, box] { pasteFiltered(box); });
+        }
+        menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
-// A character the handler changes is typed again as the changed one; that one
-// is not filtered a second time.
-bool frmMaps::filterKey(QObject *box, QKeyEvent *event)
+int frmMaps::filtered(QObject *box, int typed)
 {
-    if (m_resendingKey || event->text().size() != 1)
-        return false;
-    const int typed = event->text().front().unicode();
     int KeyAscii = typed;
     if (box == txtState)
         txtState_KeyPress(KeyAscii);
     else
         txtZip_KeyPress(KeyAscii);
+    return KeyAscii;
+}
+
+// Pasted text goes through the filter character by character, as if typed.
+void frmMaps::pasteFiltered(QLineEdit *box)
+{
+    QString text;
+    for (const QChar typed : QGuiApplication::clipboard()->text()) {
+        if (const int KeyAscii = filtered(box, typed.unicode()); KeyAscii != 0)
+            text += QChar(KeyAscii);
+    }
+    box->insert(text);
+}
+
+// A character the handler changes is typed again as the changed one; that one
+// is not filtered a second time. One it sets to 0 is not typed at all.
+bool frmMaps::filterKey(QObject *box, QKeyEvent *event)
+{
+    if (m_resendingKey || event->text().size() != 1)
+        return false;
+    const int typed = event->text().front().unicode();
+    const int KeyAscii = filtered(box, typed);
     if (KeyAscii == typed)
         return false;
+    if (KeyAscii == 0)
+        return true;
 
     QKeyEvent changed(event->type(), event->key(), event->modifiers(), QString(QChar(KeyAscii)),
                       event->isAutoRepeat(), event->count());
@@ -330,8 +373,12 @@ void frmMaps::txtState_KeyPress(int &KeyAscii)
     shiftAboveZ(KeyAscii);
 }
 
+// A Canadian postal code is written with a blank in the middle; without it
+// the whole code fits the box's six characters.
 void frmMaps::txtZip_KeyPress(int &KeyAscii)
 {
+    if (KeyAscii == ' ')
+        KeyAscii = 0;
     shiftAboveZ(KeyAscii);
 }
 

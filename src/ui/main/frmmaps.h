@@ -47,6 +47,8 @@ private:
     void txtZip_KeyPress(int &KeyAscii);
     void ShowMap(const QString &title, const QString &address);
 
+    int filtered(QObject *box, int typed);
+    void pasteFiltered(QLineEdit *box);
     bool filterKey(QObject *box, QKeyEvent *event);
 
     LookupClient &m_lookup;
