@@ -6,13 +6,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <charconv>
+#include <cstdio>
 
 namespace corvale::test {
 
 namespace {
-
-constexpr int kPollMs = 20;
 
 int listenOnLoopback(int &port)
 {
@@ -32,47 +30,40 @@ int listenOnLoopback(int &port)
     return fd;
 }
 
-// Waits for `events` on the socket, giving up when the server stops.
+// Waits for `events` on the socket, in short steps so that a stopping server is noticed.
 bool waitFor(int fd, short events, const std::atomic<bool> &stopping)
 {
-    while (!stopping) {
-        pollfd p{fd, events, 0};
-        const int ready = ::poll(&p, 1, kPollMs);
-        if (ready > 0)
-            return true;
-        if (ready < 0)
-            return false;
+    for (pollfd p{fd, events, 0}; !stopping;) {
+        if (const int ready = ::poll(&p, 1, 20); ready != 0)
+            return ready > 0;
     }
     return false;
 }
 
-// The request's method and target, once its head has arrived; empty when
-// the client went first. The lookup sends an empty body.
-std::pair<std::string, std::string> readRequestLine(int fd, const std::atomic<bool> &stopping)
+// What arrived up to the end of the request's head (with any body that came
+// along); empty when the client went first.
+std::string readRequestHead(int fd, const std::atomic<bool> &stopping)
 {
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos) {
-        if (!waitFor(fd, POLLIN, stopping))
-            return {};
-        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        const ssize_t got = waitFor(fd, POLLIN, stopping) ? ::recv(fd, buffer, sizeof buffer, 0) : 0;
         if (got <= 0)
             return {};
         head.append(buffer, static_cast<size_t>(got));
     }
-    const size_t first = head.find(' ');
-    const size_t second = head.find(' ', first + 1);
-    if (first == std::string::npos || second == std::string::npos)
-        return {};
-    return {head.substr(0, first), head.substr(first + 1, second - first - 1)};
+    return head;
+}
+
+std::string baseOf(int port)
+{
+    return "http://127.0.0.1:" + std::to_string(port) + '/';
 }
 
 } // namespace
 
 RawConnection::RawConnection(int socket, std::string target, const std::atomic<bool> &stopping)
-    : m_socket(socket)
-    , m_target(std::move(target))
-    , m_stopping(stopping)
+    : m_socket(socket), m_target(std::move(target)), m_stopping(stopping)
 {
 }
 
@@ -93,9 +84,8 @@ int RawConnection::localPort() const
 bool RawConnection::send(std::string_view bytes)
 {
     while (!bytes.empty()) {
-        if (m_socket < 0 || !waitFor(m_socket, POLLOUT, m_stopping))
-            return false;
-        const ssize_t sent = ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        const ssize_t sent = m_socket >= 0 && waitFor(m_socket, POLLOUT, m_stopping)
+            ? ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) : 0;
         if (sent <= 0)
             return false;
         bytes.remove_prefix(static_cast<size_t>(sent));
@@ -105,12 +95,9 @@ bool RawConnection::send(std::string_view bytes)
 
 void RawConnection::sendForever(std::string_view chunk, bool chunked)
 {
-    std::string framed(chunk);
-    if (chunked) {
-        char size[16];
-        const auto end = std::to_chars(size, size + sizeof size, chunk.size(), 16).ptr;
-        framed = std::string(size, end) + "\r\n" + framed + "\r\n";
-    }
+    char size[20];
+    std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+    const std::string framed = chunked ? size + std::string(chunk) + "\r\n" : std::string(chunk);
     while (send(framed)) {
     }
 }
@@ -118,9 +105,7 @@ void RawConnection::sendForever(std::string_view chunk, bool chunked)
 void RawConnection::stall()
 {
     char buffer[256];
-    while (m_socket >= 0 && waitFor(m_socket, POLLIN, m_stopping)) {
-        if (::recv(m_socket, buffer, sizeof buffer, 0) <= 0)
-            return;
+    while (m_socket >= 0 && waitFor(m_socket, POLLIN, m_stopping) && ::recv(m_socket, buffer, sizeof buffer, 0) > 0) {
     }
 }
 
@@ -133,9 +118,7 @@ void RawConnection::reset()
 }
 
 RawHttpServer::RawHttpServer(Script script)
-    : m_script(std::move(script))
-    , m_listener(listenOnLoopback(m_port))
-    , m_acceptor([this] { acceptLoop(); })
+    : m_script(std::move(script)), m_listener(listenOnLoopback(m_port)), m_acceptor([this] { acceptLoop(); })
 {
 }
 
@@ -151,7 +134,7 @@ RawHttpServer::~RawHttpServer()
 
 QString RawHttpServer::base() const
 {
-    return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);
+    return QString::fromStdString(baseOf(m_port));
 }
 
 std::vector<std::string> RawHttpServer::requests() const
@@ -160,34 +143,39 @@ std::vector<std::string> RawHttpServer::requests() const
     return m_requests;
 }
 
+std::vector<std::string> RawHttpServer::heads() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_heads;
+}
+
 QString RawHttpServer::refusingBase()
 {
     int port = 0;
-    const int fd = listenOnLoopback(port);
-    ::close(fd);
-    return QStringLiteral("http://127.0.0.1:%1/").arg(port);
+    ::close(listenOnLoopback(port));
+    return QString::fromStdString(baseOf(port));
 }
 
 void RawHttpServer::acceptLoop()
 {
     while (m_listener >= 0 && waitFor(m_listener, POLLIN, m_stopping)) {
-        const int fd = ::accept(m_listener, nullptr, nullptr);
-        if (fd < 0)
-            continue;
-        const std::lock_guard lock(m_mutex);
-        m_connections.emplace_back([this, fd] {
-            auto [method, target] = readRequestLine(fd, m_stopping);
-            if (target.empty()) {
-                ::close(fd);
-                return;
-            }
-            {
-                const std::lock_guard requestsLock(m_mutex);
-                m_requests.push_back(method + ' ' + target);
-            }
-            RawConnection connection(fd, std::move(target), m_stopping);
-            m_script(connection);
-        });
+        if (const int fd = ::accept(m_listener, nullptr, nullptr); fd >= 0) {
+            const std::lock_guard lock(m_mutex);
+            m_connections.emplace_back([this, fd] {
+                std::string head = readRequestHead(fd, m_stopping);
+                const size_t first = head.find(' ');
+                const size_t second = head.find(' ', first + 1);
+                RawConnection connection(fd, second == std::string::npos ? std::string() : head.substr(first + 1, second - first - 1), m_stopping);
+                if (connection.target().empty())
+                    return;
+                {
+                    const std::lock_guard requestsLock(m_mutex);
+                    m_requests.push_back(head.substr(0, second));
+                    m_heads.push_back(std::move(head));
+                }
+                m_script(connection);
+            });
+        }
     }
 }
 

@@ -20,8 +20,7 @@ public:
     RawConnection(int socket, std::string target, const std::atomic<bool> &stopping);
     ~RawConnection();
 
-    RawConnection(const RawConnection &) = delete;
-    RawConnection &operator=(const RawConnection &) = delete;
+    Q_DISABLE_COPY_MOVE(RawConnection)
 
     const std::string &target() const { return m_target; }   // path and query, as sent
     int localPort() const;
@@ -53,11 +52,12 @@ public:
     explicit RawHttpServer(Script script);
     ~RawHttpServer();
 
-    RawHttpServer(const RawHttpServer &) = delete;
-    RawHttpServer &operator=(const RawHttpServer &) = delete;
+    Q_DISABLE_COPY_MOVE(RawHttpServer)
 
     QString base() const;   // "http://127.0.0.1:PORT/"
     std::vector<std::string> requests() const;   // "METHOD target" of each, in order
+    // Each request as it came: its head, and any body sent with it.
+    std::vector<std::string> heads() const;
 
     // The base address of a port nothing listens on.
     static QString refusingBase();
@@ -71,6 +71,7 @@ private:
     std::atomic<bool> m_stopping = false;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
+    std::vector<std::string> m_heads;
     std::vector<std::thread> m_connections;
     std::thread m_acceptor;
 };

@@ -11,23 +11,17 @@ class ScopedEnv
 {
 public:
     ScopedEnv(const char *name, std::optional<QByteArray> value)
-        : m_name(name)
+        : m_name(name), m_saved(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
     {
-        if (qEnvironmentVariableIsSet(name))
-            m_saved = qgetenv(name);
         apply(value);
     }
     ~ScopedEnv() { apply(m_saved); }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
+    Q_DISABLE_COPY_MOVE(ScopedEnv)
 
 private:
     void apply(const std::optional<QByteArray> &value) const
     {
-        if (value)
-            qputenv(m_name.constData(), *value);
-        else
-            qunsetenv(m_name.constData());
+        value ? qputenv(m_name.constData(), *value) : qunsetenv(m_name.constData());
     }
 
     QByteArray m_name;
