@@ -82,12 +82,12 @@ fi
 if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$number.jpg" ]; then
     # "Print Map" is 73 x 33 pixels at 160, 400 in the main window.
     xdotool mousemove --window "$main" $(( 160 + 36 )) $(( 400 + 16 )) click 1
-    chooser=$(find_window "Select saved map to print" 10) || true
+    chooser=$(corvale_find_window "Select saved map to print" 10) || true
     if [ -n "$chooser" ]; then
         # The list has the focus on the one saved map; space selects it.
         xdotool windowfocus --sync "$chooser"
         xdotool key space Return
-        preview=$(find_window "Print Preview: $number.jpg" 10) || true
+        preview=$(corvale_find_window "Print Preview: $number.jpg" 10) || true
         if [ -n "$preview" ]; then
             xdotool windowsize --sync "$preview" 900 720
             sleep 1
