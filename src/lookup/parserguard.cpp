@@ -1225,7 +1225,9 @@ private:
             m_formatting[t].push_back(hidden);
             return;
         }
-        if ((t == GUMBO_TAG_HTML || t == GUMBO_TAG_BODY) && tag.hasAttributes()) {
+        // Inside SVG or MathML an <html> is an element of that content,
+        // renamed below like every other HTML name there.
+        if ((t == GUMBO_TAG_HTML || t == GUMBO_TAG_BODY) && tag.hasAttributes() && !m_model.opensForeign(t)) {
             // Later ones add their attributes to the first.
             bool &seen = t == GUMBO_TAG_HTML ? m_seenHtml : m_seenBody;
             if (seen) {
