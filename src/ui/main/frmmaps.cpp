@@ -344,10 +344,12 @@ void frmMaps::Command1_Click()
 {
     const QString number = normalisePhoneNumber(txtPhone->text());
     LookupResult result;
+    // Every button that opens a window, or starts another lookup.
+    const QList<QPushButton *> lookupBlocks{Command1, Command2, Command3, cmdMapPath};
 
     if (number.size() == 10) {
         {
-            const BusyWhileLookingUp busy({Command1, Command2, Command3, cmdMapPath});
+            const BusyWhileLookingUp busy(lookupBlocks);
             m_lookup.Phone2Geo(number, result);
         }
         if (m_closed)
@@ -372,7 +374,7 @@ void frmMaps::Command1_Click()
         return;
     }
     {
-        const BusyWhileLookingUp busy({Command1, Command2, Command3, cmdMapPath});
+        const BusyWhileLookingUp busy(lookupBlocks);
         m_lookup.Address2Geo(txtAddress->text(), txtCity->text(), txtState->text(), txtZip->text(), result);
     }
     if (m_closed)
