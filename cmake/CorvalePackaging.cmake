@@ -34,7 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.corvale.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The web link opens through xdg-open; "Print Map" hands maps to lp.
+# The web link opens through xdg-open. "Print Map" prints through Qt's print
+# dialog (CUPS); cups-client brings lp for CORVALE_PRINT_PROGRAM=lp.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups-client)
 include(CPack)

@@ -27,6 +27,6 @@ function(corvale_with_map_browser target)
     target_link_libraries(${target} PRIVATE Qt6::WebEngineWidgets)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/sharedglcontexts.cpp)
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:corvale-mapbrowser>
-                $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_NAME:corvale-mapbrowser>)
+        COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:corvale_ui_map_browser>
+                $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_NAME:corvale_ui_map_browser>)
 endfunction()

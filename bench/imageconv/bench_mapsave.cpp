@@ -12,6 +12,7 @@
 
 #include "benchsupport.h"
 #include "imageconv/imageconv.h"
+#include "messagerecorder.h"
 #include "ui/common/messagebox.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapsave.h"
@@ -159,7 +160,7 @@ void BM_WholeSave(benchmark::State &state)
     const MapFiles folder;
     MapFolder mapFolder;
     mapFolder.setPath(AddBackslash(folder.path()));
-    const MessageRecorder messages;
+    const test::MessageRecorder messages;
     const MapQuerySource query = [] {
         return MapQuery{u"3125550142"_s,
                         {},

@@ -8,7 +8,7 @@
 #include <QNetworkReply>
 #include <QProcess>
 
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,7 +11,8 @@
 
 #include "lookup/pagetext.h"
 #include "lookup/parserguard.h"
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
+#include "fakelookupclock.h"
 #include "scriptedtransport.h"
 
 using namespace Qt::StringLiterals;

@@ -8,7 +8,7 @@
 
 #include "corvale/version.h"
 #include "lookup/lookupbase.h"
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
 #include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
 #include "ui/main/frmmaps.h"

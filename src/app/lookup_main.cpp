@@ -12,7 +12,7 @@
 #include "lookup/inputrules.h"
 #include "lookup/lookupbase.h"
 #include "lookup/pagetext.h"
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
 
 using namespace Qt::StringLiterals;
 

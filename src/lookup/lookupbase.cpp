@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+#include "util/weburl.h"
+
 using namespace Qt::StringLiterals;
 
 namespace corvale {
@@ -9,11 +11,9 @@ namespace corvale {
 LookupBaseSetting checkLookupBase(const QString &value)
 {
     const QUrl url(value, QUrl::StrictMode);
-    const bool webScheme = url.scheme() == u"http"_s || url.scheme() == u"https"_s;
-    // Every request path and its query are appended to the base: a query or
-    // fragment of its own would swallow them.
-    if (!url.isValid() || !webScheme || url.host().isEmpty() || !value.endsWith(u'/') || url.hasQuery()
-        || url.hasFragment()) {
+    // Every request path and its query are appended to the base: it must end
+    // in "/", and a query or fragment of its own would swallow them.
+    if (!isWebAddress(url) || !value.endsWith(u'/') || url.hasQuery() || url.hasFragment()) {
         return {{},
                 QStringLiteral("%1 must be an http or https address ending in \"/\", without \"?\" or "
                                "\"#\", not \"%2\"")

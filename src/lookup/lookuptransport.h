@@ -32,7 +32,9 @@ public:
     virtual LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) = 0;
 };
 
-// Largest answer body a lookup reads; a larger one is a failed exchange.
+// Largest answer body a lookup reads. A larger page (200), or a larger
+// redirect, is a failed exchange; any other status keeps its status and
+// comes without its body.
 inline constexpr qint64 kMaxAnswerBytes = 8 * 1024 * 1024;
 
 std::unique_ptr<LookupTransport> makeNetworkTransport(LookupClock &clock);

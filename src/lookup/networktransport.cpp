@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 
 #include "lookup/lookupclock.h"
+#include "util/weburl.h"
 
 using namespace Qt::StringLiterals;
 
@@ -106,9 +107,9 @@ private:
         }
         const QUrl from = m_reply->url();
         const QUrl to = from.resolved(target);
-        const bool webAddress = to.scheme() == u"http"_s || to.scheme() == u"https"_s;
+        // As browsers follow: never from https down to http.
         const bool lessSafe = from.scheme() == u"https"_s && to.scheme() == u"http"_s;
-        if (++m_redirects > kMaxRedirects || !webAddress || lessSafe) {
+        if (++m_redirects > kMaxRedirects || !isWebAddress(to) || lessSafe) {
             m_redirectRefused = true;
             stop(false);
             return;

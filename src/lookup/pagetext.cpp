@@ -15,6 +15,7 @@
 
 #include <gumbo.h>
 
+#include "lookup/htmlspace.h"
 #include "lookup/parserguard.h"
 
 namespace corvale {
@@ -123,11 +124,6 @@ bool isLastRowOfTable(const GumboNode *row)
     return lastRowOf(table) == row;
 }
 
-bool isCollapsible(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 // Collects the rendered text: collapsible white space becomes one blank,
 // dropped at the start and end of a line; required line breaks of
 // neighbouring boxes merge into the largest, none at the start or end.
@@ -141,13 +137,13 @@ public:
     {
         size_t at = 0;
         while (at < text.size()) {
-            if (isCollapsible(text[at])) {
+            if (isHtmlSpace(text[at])) {
                 m_pendingSpace = !m_atLineStart;
                 ++at;
                 continue;
             }
             size_t wordEnd = at;
-            while (wordEnd < text.size() && !isCollapsible(text[wordEnd]))
+            while (wordEnd < text.size() && !isHtmlSpace(text[wordEnd]))
                 ++wordEnd;
             beginContent();
             if (m_pendingSpace)
@@ -498,9 +494,7 @@ QStringList PageToLines(QString page)
 
 QString attributeValue(QStringView text)
 {
-    const auto isSpace = [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
-    };
+    const auto isSpace = [](QChar c) { return isHtmlSpace(c.unicode()); };
     while (!text.isEmpty() && isSpace(text.front()))
         text = text.sliced(1);
     QString quote;

@@ -8,7 +8,8 @@
 namespace corvale {
 
 // The page as a browser's innerText would render it without a style sheet,
-// split into lines at CR LF. An empty text gives no lines. The page is taken
+// split into lines at each line break of the rendering (a CR that the page
+// itself holds stays in its line). An empty text gives no lines. The page is taken
 // by value: moved in, its memory is given back before the parse needs more.
 QStringList PageToLines(QString page);
 

@@ -10,6 +10,8 @@
 
 #include <gumbo.h>
 
+#include "lookup/htmlspace.h"
+
 namespace corvale {
 
 namespace {
@@ -24,12 +26,6 @@ bool isAlpha(char c)
 char toLower(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The parser reads a CR as a line feed.
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
 bool startsWithIgnoringCase(string_view text, string_view prefix)
@@ -181,7 +177,7 @@ private:
         if (m_quirks)
             return;
         for (const char c : text) {
-            if (!isSpace(c)) {
+            if (!isHtmlSpace(c)) {
                 m_quirks = true;
                 return;
             }
@@ -244,12 +240,12 @@ private:
             doctype.remove_suffix(1);
         size_t at = 0;
         const auto skipSpace = [&] {
-            while (at < doctype.size() && isSpace(doctype[at]))
+            while (at < doctype.size() && isHtmlSpace(doctype[at]))
                 ++at;
         };
         const auto word = [&] {
             const size_t from = at;
-            while (at < doctype.size() && !isSpace(doctype[at]))
+            while (at < doctype.size() && !isHtmlSpace(doctype[at]))
                 ++at;
             return doctype.substr(from, at - from);
         };
@@ -303,7 +299,7 @@ private:
         tag.isEnd = isEnd;
         tag.begin = lt;
         size_t at = nameBegin;
-        while (at < m_text.size() && !isSpace(m_text[at]) && m_text[at] != '/' && m_text[at] != '>')
+        while (at < m_text.size() && !isHtmlSpace(m_text[at]) && m_text[at] != '/' && m_text[at] != '>')
             ++at;
         tag.nameText = m_text.substr(nameBegin, at - nameBegin);
         tag.name = tagNameOf(tag.nameText);
@@ -324,11 +320,11 @@ private:
                     return finishTag(tag, at);
                 if (c == '/')
                     state = State::SelfClosing;
-                else if (!isSpace(c))
+                else if (!isHtmlSpace(c))
                     beginAttribute(at);
                 break;
             case State::Name:
-                if (isSpace(c) || c == '/' || c == '=' || c == '>') {
+                if (isHtmlSpace(c) || c == '/' || c == '=' || c == '>') {
                     endAttributeName(at);
                     if (c == '>')
                         return finishTag(tag, at);
@@ -342,7 +338,7 @@ private:
                     state = State::SelfClosing;
                 else if (c == '=')
                     state = State::BeforeValue;
-                else if (!isSpace(c))
+                else if (!isHtmlSpace(c))
                     beginAttribute(at);
                 break;
             case State::BeforeValue:
@@ -351,7 +347,7 @@ private:
                 if (c == '"' || c == '\'') {
                     quote = c;
                     state = State::Quoted;
-                } else if (!isSpace(c)) {
+                } else if (!isHtmlSpace(c)) {
                     state = State::Unquoted;
                 }
                 break;
@@ -362,7 +358,7 @@ private:
             case State::Unquoted:
                 if (c == '>')
                     return finishTag(tag, at);
-                if (isSpace(c))
+                if (isHtmlSpace(c))
                     state = State::BeforeName;
                 break;
             case State::AfterQuoted:
@@ -370,7 +366,7 @@ private:
                     return finishTag(tag, at);
                 if (c == '/')
                     state = State::SelfClosing;
-                else if (isSpace(c))
+                else if (isHtmlSpace(c))
                     state = State::BeforeName;
                 else
                     beginAttribute(at);
@@ -380,7 +376,7 @@ private:
                     tag.selfClosing = true;
                     return finishTag(tag, at);
                 }
-                if (isSpace(c)) {
+                if (isHtmlSpace(c)) {
                     state = State::BeforeName;
                 } else if (c != '/') {
                     beginAttribute(at);
@@ -405,7 +401,7 @@ private:
             // The slash of a self-closing tag is the tag's, not its last attribute's.
             if (last && tag.selfClosing && m_text[end - 1] == '/')
                 --end;
-            while (end > attribute.begin && isSpace(m_text[end - 1]))
+            while (end > attribute.begin && isHtmlSpace(m_text[end - 1]))
                 --end;
             const auto known = std::find_if(kReadAttributes.begin(), kReadAttributes.end(),
                                             [name](string_view read) { return equalsIgnoringCase(name, read); });
@@ -427,7 +423,7 @@ private:
         if (nameEnd == lt + 2 || nameEnd >= m_text.size())
             return false;
         const char after = m_text[nameEnd];
-        return (isSpace(after) || after == '/' || after == '>')
+        return (isHtmlSpace(after) || after == '/' || after == '>')
             && tagNameOf(m_text.substr(lt + 2, nameEnd - lt - 2)).tag == m_rawElement;
     }
 
@@ -511,7 +507,7 @@ private:
         if (end >= m_text.size())
             return false;
         const char after = m_text[end];
-        return (isSpace(after) || after == '/' || after == '>')
+        return (isHtmlSpace(after) || after == '/' || after == '>')
             && equalsIgnoringCase(m_text.substr(from, end - from), "script");
     }
 

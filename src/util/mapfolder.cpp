@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "util/general.h"
+
 namespace corvale {
 
 namespace {
@@ -50,6 +52,32 @@ QString defaultMapFolder(const QString &program)
     if (pictures.isEmpty() || !QDir().mkpath(pictures))
         return program;
     return QDir::toNativeSeparators(pictures);
+}
+
+bool MapFolder::load()
+{
+    if (!m_path.isEmpty())
+        return false;
+    m_path = stored(programDefault());
+    return true;
+}
+
+bool MapFolder::choose(const QString &chosen)
+{
+    m_path = AddBackslash(cleaned(chosen));
+    if (m_path.isEmpty())
+        return false;
+    store(m_path);
+    return true;
+}
+
+bool MapFolder::adoptForRun(const QString &chosen)
+{
+    const QString folder = AddBackslash(cleaned(chosen));
+    if (folder.isEmpty())
+        return false;
+    m_path = folder;
+    return true;
 }
 
 QString MapFolder::cleaned(const QString &path)

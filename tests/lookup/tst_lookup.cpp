@@ -10,9 +10,10 @@
 #include "lookup/inputrules.h"
 #include "lookup/pagetext.h"
 #include "lookup/parserguard.h"
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
 #include "lookupprobes.h"
 #include "rawhttpserver.h"
+#include "fakelookupclock.h"
 #include "scriptedtransport.h"
 
 using namespace Qt::StringLiterals;

@@ -1,9 +1,6 @@
 #include "ui/about/frmabout.h"
 
-#include <algorithm>
-
 #include <QDesktopServices>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -13,6 +10,7 @@
 #include "ui/about/linklabel.h"
 #include "ui/about/systeminfo.h"
 #include "ui/common/apptitle.h"
+#include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
 
@@ -40,36 +38,9 @@ QWidget *makeLine(QWidget *parent, int fromX, int toX, int y, int thickness, con
     line->setObjectName(u"Line1"_s);
     const QPoint from = twipsPoint(fromX, y) - QPoint(0, thickness / 2);
     line->setGeometry(QRect(from, QPoint(twipsPoint(toX, y).x(), from.y() + thickness - 1)));
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::Window, colour);
-    line->setPalette(palette);
+    setColour(line, QPalette::Window, colour);
     line->setAutoFillBackground(true);
     return line;
-}
-
-template<typename Label = QLabel>
-Label *makeLabel(QWidget *parent, const QString &name, const QRect &geometry)
-{
-    auto *label = new Label(parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
 }
 
 } // namespace
@@ -80,12 +51,12 @@ frmAbout::frmAbout(QWidget *parent)
     // Lines first: they lie beneath every other control.
     , Line1{makeLine(this, 105, 5654, 2040, 2, kWhiteLineColour),
             makeLine(this, 120, 5684, 1800, 1, kGreyLineColour)}
-    , lblTitle(makeLabel(this, u"lblTitle"_s, twipsRect(240, 240, 3885, 360)))
-    , lblVersion(makeLabel(this, u"lblVersion"_s, twipsRect(240, 600, 3885, 225)))
-    , lblDescription(makeLabel(this, u"lblDescription"_s, twipsRect(240, 960, 5205, 690)))
-    , blue(makeLabel<LinkLabel>(this, u"blue"_s, twipsRect(240, 1920, 1455, 195)))
-    , cmdOK(makeButton(this, u"cmdOK"_s, u"OK"_s, twipsRect(4245, 2040, 1260, 345)))
-    , cmdSysInfo(makeButton(this, u"cmdSysInfo"_s, u"&System Info..."_s, twipsRect(4260, 2520, 1245, 345)))
+    , lblTitle(place<QLabel>(this, u"lblTitle"_s, twipsRect(240, 240, 3885, 360)))
+    , lblVersion(place<QLabel>(this, u"lblVersion"_s, twipsRect(240, 600, 3885, 225)))
+    , lblDescription(place<QLabel>(this, u"lblDescription"_s, twipsRect(240, 960, 5205, 690)))
+    , blue(place<LinkLabel>(this, u"blue"_s, twipsRect(240, 1920, 1455, 195)))
+    , cmdOK(place<QPushButton>(this, u"cmdOK"_s, twipsRect(4245, 2040, 1260, 345), u"OK"_s))
+    , cmdSysInfo(place<QPushButton>(this, u"cmdSysInfo"_s, twipsRect(4260, 2520, 1245, 345), u"&System Info..."_s))
 {
     // The window background of the classic scheme is the colour behind text
     // fields, white in the standard one.
@@ -94,34 +65,33 @@ frmAbout::frmAbout(QWidget *parent)
     setPalette(windowPalette);
     setAutoFillBackground(true);
 
-    // The classic dialog font is 8.25 pt; the layout is drawn for its size.
-    QFont dialogFont = font();
-    dialogFont.setPointSizeF(8.25);
-    setFont(dialogFont);
+    useClassicDialogFont(this);
+    for (QLabel *label : {lblTitle, lblVersion, lblDescription, static_cast<QLabel *>(blue)})
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     QFont titleFont(u"Arial"_s);
     titleFont.setPointSizeF(9.75);
     titleFont.setBold(true);
     titleFont.setUnderline(true);
     lblTitle->setFont(titleFont);
-    setTextColour(lblTitle, Qt::black);
+    setColour(lblTitle, QPalette::WindowText, Qt::black);
 
     lblDescription->setWordWrap(true);
     lblDescription->setText(
         u"This program takes its business and map information from an outside data server. "
         "Creating an account for that server, and keeping it, is the user's own responsibility."_s);
-    setTextColour(lblDescription, Qt::black);
+    setColour(lblDescription, QPalette::WindowText, Qt::black);
 
-    QFont linkFont = dialogFont;
+    QFont linkFont = font();
     linkFont.setUnderline(true);
     blue->setFont(linkFont);
     blue->setText(u"Vistit us on the WEB"_s);
-    setTextColour(blue, kLinkColour);
-    // The box was measured for the classic bitmap font; a wider platform font
-    // would cut the link short, so the box grows to the right instead.
-    blue->resize(std::max(blue->width(), blue->sizeHint().width()), blue->height());
+    setColour(blue, QPalette::WindowText, kLinkColour);
+    widenToText(blue);
 
-    // Neither button is the default: Enter presses the one that has the focus.
+    // Neither button is the default: Enter presses the one that has the
+    // focus, and none cancels.
+    ignoreEscape(this);
     setTabOrder(cmdOK, cmdSysInfo);
     setTabOrder(cmdSysInfo, blue);
     // The link comes first among the controls but last in the tab order.
@@ -131,14 +101,6 @@ frmAbout::frmAbout(QWidget *parent)
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
     Form_Load();
-}
-
-void frmAbout::keyPressEvent(QKeyEvent *event)
-{
-    // No button cancels this window, so Escape does not close it.
-    if (event->matches(QKeySequence::Cancel))
-        return;
-    QDialog::keyPressEvent(event);
 }
 
 void frmAbout::Form_Load()
@@ -164,7 +126,7 @@ void frmAbout::blue_Click()
 {
     // Without a browser opener (no xdg-open, no desktop) nothing would show.
     if (!QDesktopServices::openUrl(QUrl(kMakerWebAddress)))
-        showMessage(this, u"No web browser could be started for %1."_s.arg(kMakerWebAddress), u"Sorry..."_s);
+        showMessage(this, u"No web browser could be started for %1."_s.arg(kMakerWebAddress), kSorryTitle);
 }
 
 void frmAbout::LaunchSystemInfo()

@@ -24,9 +24,6 @@ class frmAbout : public QDialog
 public:
     explicit frmAbout(QWidget *parent = nullptr);
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void Form_Load();
     void cmdOK_Click();

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <optional>
-
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -47,25 +44,5 @@ inline constexpr std::array<SystemInfoCandidate, 7> kSystemInfoPrograms{{
     {QLatin1String("hardinfo"), {}},
 }};
 #endif
-
-inline constexpr quint32 kRegSz = 1;
-inline constexpr quint32 kRegDword = 4;
-// Values are read into this many bytes; a larger value fails the query.
-inline constexpr qsizetype kRegistryBufferBytes = 1024;
-
-// What a registry query filled in: its buffer, the data length it reported
-// and the value's type.
-struct RegistryData
-{
-    QByteArray buffer;
-    qsizetype length = 0;
-    quint32 type = 0;
-};
-
-// How a queried value becomes text. Nothing read (the key would not open or
-// the query failed) empties value and gives false. Otherwise the buffer is cut
-// to the reported length: a REG_SZ (UTF-16) loses one final NUL, a REG_DWORD
-// becomes its decimal text, any other type leaves value as it was; true.
-bool applyRegistryValue(const std::optional<RegistryData> &data, QString &value);
 
 } // namespace corvale

@@ -32,21 +32,4 @@ MessageShower installMessageShower(MessageShower shower)
     return std::exchange(currentShower(), std::move(shower));
 }
 
-MessageRecorder::MessageRecorder()
-    : m_previous(installMessageShower([this](QWidget *parent, const QString &text, const QString &title) {
-        m_messages.append({parent, text, title});
-    }))
-{
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    installMessageShower(std::move(m_previous));
-}
-
-const QList<ShownMessage> &MessageRecorder::messages() const
-{
-    return m_messages;
-}
-
 } // namespace corvale

@@ -2,10 +2,9 @@
 
 #include <functional>
 
-#include <QList>
-#include <QPointer>
 #include <QString>
-#include <QWidget>
+
+class QWidget;
 
 namespace corvale {
 
@@ -17,29 +16,5 @@ using MessageShower = std::function<void(QWidget *parent, const QString &text, c
 // Replaces how showMessage shows (the real box at start); returns the shower
 // it replaced.
 MessageShower installMessageShower(MessageShower shower);
-
-struct ShownMessage
-{
-    QPointer<QWidget> parent;
-    QString text;
-    QString title;
-};
-
-// Takes every showMessage while it lives, so that no box waits for a click,
-// and keeps them in order.
-class MessageRecorder
-{
-public:
-    MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder &) = delete;
-    MessageRecorder &operator=(const MessageRecorder &) = delete;
-
-    const QList<ShownMessage> &messages() const;
-
-private:
-    QList<ShownMessage> m_messages;
-    MessageShower m_previous;
-};
 
 } // namespace corvale

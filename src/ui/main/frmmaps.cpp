@@ -4,32 +4,30 @@
 #include <utility>
 
 #include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
 
 #include "lookup/inputrules.h"
 #include "lookup/lookupresult.h"
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
 #include "ui/about/frmabout.h"
 #include "ui/common/apptitle.h"
+#include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
-#include "ui/main/printmap.h"
+#include "ui/main/keyfilteredlineedit.h"
+#include "ui/print/printmap.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
-#include "util/browseforfolder.h"
+#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 #include "util/mapfolder.h"
 
@@ -45,7 +43,6 @@ constexpr QSize kClientSize = twipsSize(4680, 7065 - 405);
 
 const QColor kBlue(0x00, 0x00, 0xFF);
 
-const QString kSorry = u"Sorry..."_s;
 const QString kServerOrNumber =
     u"Map server is currently unavailable or the number is not a main business phone number."_s;
 const QString kTryAgain = u"Please try it again."_s;
@@ -57,24 +54,6 @@ const QString kStartupNotice =
     u"This program uses the Melissa data server. When maps are displayed you can create a free account "
     "that allows you for 50 retrieval per day. If you need more just edit your account and this will set "
     "back the counter."_s;
-
-// A control of the design: its name, its place in twips and what its
-// constructor takes besides the parent.
-template<typename Control, typename... Arguments>
-Control *place(QWidget *parent, const QString &name, const QRect &geometry, Arguments &&...arguments)
-{
-    auto *control = new Control(std::forward<Arguments>(arguments)..., parent);
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
-
-void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 // The filter of the address boxes, on the codes of the Latin-1 range the
 // program was written for: above "Z" every printable character moves down by
@@ -142,9 +121,11 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     , Label4(place<QLabel>(Frame3, u"Label4"_s, twipsRect(120, 600, 1095, 255), u"City:"_s))
     , txtCity(place<QLineEdit>(Frame3, u"txtCity"_s, twipsRect(1560, 600, 2775, 285)))
     , Label6(place<QLabel>(Frame3, u"Label6"_s, twipsRect(120, 960, 1095, 255), u"State/Province:"_s))
-    , txtState(place<QLineEdit>(Frame3, u"txtState"_s, twipsRect(1560, 960, 2775, 285)))
+    , txtState(place<KeyFilteredLineEdit>(Frame3, u"txtState"_s, twipsRect(1560, 960, 2775, 285),
+                                          [this](int &KeyAscii) { txtState_KeyPress(KeyAscii); }))
     , Label5(place<QLabel>(Frame3, u"Label5"_s, twipsRect(120, 1320, 1095, 255), u"Postal Code:"_s))
-    , txtZip(place<QLineEdit>(Frame3, u"txtZip"_s, twipsRect(1560, 1320, 2775, 285)))
+    , txtZip(place<KeyFilteredLineEdit>(Frame3, u"txtZip"_s, twipsRect(1560, 1320, 2775, 285),
+                                        [this](int &KeyAscii) { txtZip_KeyPress(KeyAscii); }))
     , Frame2(place<QGroupBox>(this, u"Frame2"_s, twipsRect(120, 3600, 4455, 855), u"Directory where maps are saved"_s))
     , txtMapPath(place<QLineEdit>(Frame2, u"txtMapPath"_s, twipsRect(120, 360, 3735, 285)))
     , cmdMapPath(place<QPushButton>(Frame2, u"cmdMapPath"_s, twipsRect(3960, 360, 375, 255), u".."_s))
@@ -154,10 +135,7 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     , Command3(place<QPushButton>(this, u"Command3"_s, twipsRect(3600, 6000, 975, 495), u"&About"_s))
 {
     setWindowTitle(u"Get Business Information"_s);
-    // The classic dialog font is 8.25 pt; the layout is drawn for its size.
-    QFont dialogFont = font();
-    dialogFont.setPointSizeF(8.25);
-    setFont(dialogFont);
+    useClassicDialogFont(this);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize,
                                     screen()->availableGeometry()));
 
@@ -165,11 +143,10 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     setColour(Label1, QPalette::WindowText, kBlue);
-    // The boxes were measured for the classic bitmap font; a wider platform
-    // font would cut the captions short, so they grow towards their text boxes.
+    // The captions grow towards their text boxes.
     for (QLabel *label : {Label3, Label4, Label6, Label5}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+        widenToText(label);
     }
 
     // What a screen reader says for each box: the frame's title alone would
@@ -195,8 +172,6 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
 
     txtState->setMaxLength(2);
     txtZip->setMaxLength(6);
-    txtState->installEventFilter(this);
-    txtZip->installEventFilter(this);
     txtMapPath->setReadOnly(true);
 
     QFont resultFont(u"Arial"_s);
@@ -226,75 +201,6 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     Form_Load();
 }
 
-bool frmMaps::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != txtState && watched != txtZip)
-        return QWidget::eventFilter(watched, event);
-    auto *box = static_cast<QLineEdit *>(watched);
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->matches(QKeySequence::Paste))
-            return filterKey(box, key);
-        pasteFiltered(box);
-        return true;
-    }
-    if (event->type() == QEvent::ContextMenu) {
-        // The box's own menu, whose Paste goes through the filter too.
-        QMenu *menu = box->createStandardContextMenu();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        for (QAction *action : menu->actions()) {
-            if (action->text().section(u'\t', 0, 0) != QLineEdit::tr("&Paste"))
-                continue;
-            disconnect(action, nullptr, box, nullptr);
-            connect(action, &QAction::triggered, box, [this, box] { pasteFiltered(box); });
-        }
-        menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-int frmMaps::filtered(QObject *box, int typed)
-{
-    int KeyAscii = typed;
-    if (box == txtState)
-        txtState_KeyPress(KeyAscii);
-    else
-        txtZip_KeyPress(KeyAscii);
-    return KeyAscii;
-}
-
-// Pasted text goes through the filter character by character, as if typed.
-void frmMaps::pasteFiltered(QLineEdit *box)
-{
-    QString text;
-    for (const QChar typed : QGuiApplication::clipboard()->text()) {
-        if (const int KeyAscii = filtered(box, typed.unicode()); KeyAscii != 0)
-            text += QChar(KeyAscii);
-    }
-    box->insert(text);
-}
-
-// A character the handler changes is typed again as the changed one; that one
-// is not filtered a second time. One it sets to 0 is not typed at all.
-bool frmMaps::filterKey(QObject *box, QKeyEvent *event)
-{
-    if (m_resendingKey || event->text().size() != 1)
-        return false;
-    const int typed = event->text().front().unicode();
-    const int KeyAscii = filtered(box, typed);
-    if (KeyAscii == typed)
-        return false;
-    if (KeyAscii == 0)
-        return true;
-
-    QKeyEvent changed(event->type(), event->key(), event->modifiers(), QString(QChar(KeyAscii)),
-                      event->isAutoRepeat(), event->count());
-    const QScopedValueRollback resending(m_resendingKey, true);
-    QCoreApplication::sendEvent(box, &changed);
-    return true;
-}
-
 void frmMaps::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -321,23 +227,16 @@ void frmMaps::closeEvent(QCloseEvent *event)
 
 void frmMaps::Form_Load()
 {
-    if (m_mapFolder.path().isEmpty()) {
-        m_mapFolder.setPath(MapFolder::stored(m_mapFolder.programDefault()));
+    if (m_mapFolder.load())
         txtMapPath->setText(m_mapFolder.path());
-    }
     txtResult->setPlainText(kStartupNotice);
 }
 
 void frmMaps::cmdMapPath_Click()
 {
-    const QString chosen =
-        BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder()), false);
-    // A cancel empties the run's folder too: the next save asks again.
-    m_mapFolder.setPath(AddBackslash(MapFolder::cleaned(chosen)));
-    if (!m_mapFolder.path().isEmpty()) {
-        MapFolder::store(m_mapFolder.path());
+    // The program's folder to start from, not the map folder.
+    if (m_mapFolder.choose(BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder()))))
         txtMapPath->setText(m_mapFolder.path());
-    }
 }
 
 void frmMaps::Command1_Click()
@@ -359,9 +258,9 @@ void frmMaps::Command1_Click()
         if (!result.MapLink.isEmpty())
             ShowMap(number, result.MapLink, result.Latitude, result.Longitude);
         else if (result.ResultText.toLower().contains(u"cellular"_s))
-            showMessage(this, kCellular, kSorry);
+            showMessage(this, kCellular, kSorryTitle);
         else
-            showMessage(this, kServerOrNumber + u"\r\n"_s + kTryAgain, kSorry);
+            showMessage(this, kServerOrNumber + u"\r\n"_s + kTryAgain, kSorryTitle);
         return;
     }
     if (!number.isEmpty()) {
@@ -383,11 +282,11 @@ void frmMaps::Command1_Click()
     if (!result.MapLink.isEmpty())
         ShowMap(number, result.MapLink, result.Latitude, result.Longitude);
     else if (!txtPhone->text().isEmpty())
-        showMessage(this, kServerOrNumber, kSorry);
+        showMessage(this, kServerOrNumber, kSorryTitle);
     else if (result.ResultText == kNotFound)
-        showMessage(this, result.ResultText, kSorry);
+        showMessage(this, result.ResultText, kSorryTitle);
     else
-        showMessage(this, kServerUnavailable, kSorry);
+        showMessage(this, kServerUnavailable, kSorryTitle);
 }
 
 void frmMaps::Command2_Click()
@@ -415,25 +314,25 @@ void frmMaps::txtZip_KeyPress(int &KeyAscii)
     shiftAboveZ(KeyAscii);
 }
 
-void frmMaps::ShowMap(const QString &title, const QString &address, const QString &latitude,
+void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QString &latitude,
                       const QString &longitude)
 {
     // The browser is a module of its own; without it there is no map to show,
     // and the lookup's result stays in its box.
     const LoadedMapBrowser browser = loadMapBrowser();
-    if (!browser.factory) {
-        showMessage(this, kNoMapBrowser.arg(QDir::toNativeSeparators(browser.file), browser.error), kSorry);
+    if (!browser.browser) {
+        showMessage(this, kNoMapBrowser.arg(QDir::toNativeSeparators(browser.file), browser.error), kSorryTitle);
         return;
     }
     // Owned by this window, so the window manager keeps it above this one.
     frmMap map(
-        m_mapFolder,
+        *browser.browser, m_mapFolder,
         [this, latitude, longitude] {
             return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
                             latitude, longitude};
         },
         this);
-    map.navigate(address);
+    map.navigate(mapLink);
     map.setWindowTitle(title);
     Q_EMIT mapWindowOpening(&map);
     map.exec();

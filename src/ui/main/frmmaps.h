@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace corvale {
 
+class KeyFilteredLineEdit;
 class LookupClient;
 class MapFolder;
 class frmMap;
@@ -32,7 +33,6 @@ Q_SIGNALS:
     void mapWindowOpening(frmMap *window);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -46,17 +46,12 @@ private:
     void txtState_KeyPress(int &KeyAscii);
     void txtZip_KeyPress(int &KeyAscii);
     // The lookup's position goes into the maps saved from this window.
-    void ShowMap(const QString &title, const QString &address, const QString &latitude, const QString &longitude);
-
-    int filtered(QObject *box, int typed);
-    void pasteFiltered(QLineEdit *box);
-    bool filterKey(QObject *box, QKeyEvent *event);
+    void ShowMap(const QString &title, const QString &mapLink, const QString &latitude, const QString &longitude);
 
     LookupClient &m_lookup;
     MapFolder &m_mapFolder;
     // Closed while a lookup waited: the lookup's outcome goes nowhere.
     bool m_closed = false;
-    bool m_resendingKey = false;
 
     QGroupBox *Frame1;
     QLineEdit *txtPhone;
@@ -68,9 +63,9 @@ private:
     QLabel *Label4;
     QLineEdit *txtCity;
     QLabel *Label6;
-    QLineEdit *txtState;
+    KeyFilteredLineEdit *txtState;
     QLabel *Label5;
-    QLineEdit *txtZip;
+    KeyFilteredLineEdit *txtZip;
     QGroupBox *Frame2;
     QLineEdit *txtMapPath;
     QPushButton *cmdMapPath;

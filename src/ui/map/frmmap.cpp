@@ -1,10 +1,12 @@
 #include "ui/map/frmmap.h"
 
-#include <QKeyEvent>
+#include <QEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
+#include "ui/common/apptitle.h"
+#include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
 #include "ui/map/mapbrowser.h"
@@ -24,17 +26,17 @@ constexpr QSize kFrameAllowance(16, 40);
 
 } // namespace
 
-frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
+frmMap::frmMap(MapBrowser &browser, MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
     // A dialog, which an X11 window manager keeps above its owner (a plain
     // window gets no WM_TRANSIENT_FOR), with the buttons of a sizable window.
     : QDialog(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , m_mapFolder(mapFolder)
     , m_query(std::move(query))
     , m_layout(kDesignLayout)
-    , m_browser(loadMapBrowser().factory)
+    , m_browser(browser)
     , pnlMap(new QWidget(this))
-    , wb(m_browser ? m_browser->createView(pnlMap, [this](bool ok) { Q_EMIT pageLoaded(ok); }) : new QWidget(pnlMap))
-    , cmdCapture(new QPushButton(u"&Capture"_s, this))
+    , wb(m_browser.createView(pnlMap, [this](bool ok) { Q_EMIT pageLoaded(ok); }))
+    , cmdCapture(place<QPushButton>(this, u"cmdCapture"_s, kDesignLayout.button.toPixels(), u"&Capture"_s))
 {
     setWindowTitle(u"Save Map"_s);
     // On a small or scaled screen the designed size would put "Capture" out
@@ -45,19 +47,18 @@ frmMap::frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent)
     pnlMap->installEventFilter(this);
     wb->setObjectName(u"wb"_s);
     wb->setGeometry(kDesignBrowser);
-    cmdCapture->setObjectName(u"cmdCapture"_s);
-    cmdCapture->setGeometry(kDesignLayout.button.toPixels());
     setTabOrder(wb, cmdCapture);
+    // No button cancels this window.
+    ignoreEscape(this);
     connect(cmdCapture, &QPushButton::clicked, this, &frmMap::cmdCapture_Click);
     connect(this, &frmMap::pageLoaded, this, [this](bool ok) { m_pageFailed = !ok; });
 
     Form_Load();
 }
 
-void frmMap::navigate(const QString &address)
+void frmMap::navigate(const QString &mapLink)
 {
-    if (m_browser)
-        m_browser->navigate(wb, QUrl(address));
+    m_browser.navigate(wb, QUrl(mapLink));
 }
 
 bool frmMap::eventFilter(QObject *watched, QEvent *event)
@@ -65,14 +66,6 @@ bool frmMap::eventFilter(QObject *watched, QEvent *event)
     if (watched == pnlMap && event->type() == QEvent::Resize)
         pnlMap_Resize();
     return QDialog::eventFilter(watched, event);
-}
-
-void frmMap::keyPressEvent(QKeyEvent *event)
-{
-    // No button cancels this window, so Escape does not close it.
-    if (event->matches(QKeySequence::Cancel))
-        return;
-    QDialog::keyPressEvent(event);
 }
 
 void frmMap::resizeEvent(QResizeEvent *event)
@@ -108,7 +101,7 @@ void frmMap::cmdCapture_Click()
 {
     // The engine's error page is no map.
     if (m_pageFailed) {
-        showMessage(this, u"The map page could not be loaded, so nothing was saved."_s, u"Sorry..."_s);
+        showMessage(this, u"The map page could not be loaded, so nothing was saved."_s, kSorryTitle);
         return;
     }
     if (saveCapturedMap(this, pnlMap, m_mapFolder, m_query))

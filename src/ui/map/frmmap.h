@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace corvale {
 
-class MapBrowserFactory;
+class MapBrowser;
 class MapFolder;
 
 // The main window's boxes that name a saved map, as they read when asked, and
@@ -31,19 +31,19 @@ using MapQuerySource = std::function<MapQuery()>;
 
 // The map window: the lookup service's map page in `wb`, inside the panel
 // `pnlMap`, and "Capture" centred below it. One window shows one map and is
-// shown modally; its opener navigates it and sets its title first. The
-// browser comes from the map browser module; without it the panel stays empty.
+// shown modally; its opener navigates it and sets its title first.
 class frmMap : public QDialog
 {
     Q_OBJECT
 
 public:
-    // The save command reads and may change `mapFolder`, and reads the main
-    // window's boxes through `query`; both must outlive the window.
-    frmMap(MapFolder &mapFolder, MapQuerySource query, QWidget *parent = nullptr);
+    // `browser` (the loaded map browser module) makes the view. The save
+    // command reads and may change `mapFolder`, and reads the main window's
+    // boxes through `query`. Both must outlive the window.
+    frmMap(MapBrowser &browser, MapFolder &mapFolder, MapQuerySource query, QWidget *parent = nullptr);
 
-    // Makes the browser go to `address`; the page loads on its own.
-    void navigate(const QString &address);
+    // Makes the browser go to `mapLink`; the page loads on its own.
+    void navigate(const QString &mapLink);
 
 Q_SIGNALS:
     // The page the browser went to has loaded, or failed to.
@@ -51,7 +51,6 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -65,7 +64,7 @@ private:
     MapWindowLayout m_layout;
     bool m_pageFailed = false;
 
-    MapBrowserFactory *m_browser;
+    MapBrowser &m_browser;
     QWidget *pnlMap;
     QWidget *wb;
     QPushButton *cmdCapture;

@@ -37,8 +37,8 @@ LoadedMapBrowser loadMapBrowser()
     // A plugin loader unloads nothing when it goes: the module, once loaded,
     // stays for the run and a second load only finds it again.
     QPluginLoader loader(loaded.file);
-    loaded.factory = qobject_cast<MapBrowserFactory *>(loader.instance());
-    if (!loaded.factory)
+    loaded.browser = qobject_cast<MapBrowser *>(loader.instance());
+    if (!loaded.browser)
         loaded.error = loader.isLoaded() ? QStringLiteral("not a map browser") : loader.errorString();
     return loaded;
 }

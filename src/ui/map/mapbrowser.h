@@ -14,10 +14,10 @@ namespace corvale {
 // in a module of its own (corvale-mapbrowser), loaded with the first map
 // window, so that the program starts without mapping the engine's libraries.
 // Nothing here may include a web-engine header.
-class MapBrowserFactory
+class MapBrowser
 {
 public:
-    virtual ~MapBrowserFactory() = default;
+    virtual ~MapBrowser() = default;
 
     // The browser as a child of `panel`, with the engine's start-up settings
     // made before its first view: it opens no windows of its own, shows none
@@ -25,15 +25,15 @@ public:
     // while the view lives, whether each page load went well.
     virtual QWidget *createView(QWidget *panel, std::function<void(bool ok)> loaded) = 0;
 
-    // Makes `view`, made by createView, go to `address` when it is a web
+    // Makes `view`, made by createView, go to `mapLink` when it is a web
     // address; the page loads on its own.
-    virtual void navigate(QWidget *view, const QUrl &address) = 0;
+    virtual void navigate(QWidget *view, const QUrl &mapLink) = 0;
 };
 
 struct LoadedMapBrowser
 {
     // Null when the module is missing or cannot be loaded.
-    MapBrowserFactory *factory = nullptr;
+    MapBrowser *browser = nullptr;
     // The module's file, as a message names it.
     QString file;
     QString error;
@@ -51,5 +51,5 @@ QString useMapBrowserModule(const QString &file);
 
 } // namespace corvale
 
-#define CORVALE_MAP_BROWSER_IID "org.corvale.MapBrowserFactory/1"
-Q_DECLARE_INTERFACE(corvale::MapBrowserFactory, CORVALE_MAP_BROWSER_IID)
+#define CORVALE_MAP_BROWSER_IID "org.corvale.MapBrowser/1"
+Q_DECLARE_INTERFACE(corvale::MapBrowser, CORVALE_MAP_BROWSER_IID)

@@ -8,10 +8,11 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
-#include "ui/map/imageconversion.h"
+#include "imageconv/bmptojpeg.h"
 #include "ui/map/screencapture.h"
-#include "util/browseforfolder.h"
+#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 #include "util/mapfolder.h"
 
@@ -21,7 +22,6 @@ namespace corvale {
 
 namespace {
 
-const QString kSorry = u"Sorry..."_s;
 const QString kFolderUnusable =
     u"The map could not be saved: the folder %1 does not exist or cannot be written.\r\n"
     "Press Capture again to choose another folder."_s;
@@ -78,19 +78,16 @@ bool isBlankPicture(const QImage &picture)
 
 bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, const MapQuerySource &query)
 {
-    mapFolder.setPath(MapFolder::cleaned(mapFolder.path()));
-    QString folder = mapFolder.path();
-    if (folder.isEmpty()) {
+    mapFolder.clean();
+    if (mapFolder.path().isEmpty()) {
         // Asked once: a cancelled chooser still leaves a folder for the next
         // press, one the user may write to.
-        mapFolder.setPath(mapFolder.programDefault());
-        folder = AddBackslash(MapFolder::cleaned(
-            BrowseForFolder(window, kMapFolderPrompt, kMapFolderCaption,
-                            AddBackslash(mapFolder.path()), false)));
+        mapFolder.fallBackToDefault();
+        if (!mapFolder.adoptForRun(BrowseForFolder(window, kMapFolderPrompt, kMapFolderCaption,
+                                                   AddBackslash(mapFolder.path()))))
+            return false;
     }
-    if (folder.isEmpty())
-        return false;
-    mapFolder.setPath(folder);
+    const QString folder = mapFolder.path();
 
     // A name with a separator, or "." and "..", would put the files outside
     // the map folder; it is refused as the file system refuses a bad name.
@@ -102,15 +99,15 @@ bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, cons
     // The folder may have gone, or be read-only, since it was chosen. The
     // next press asks for another one.
     if (!userMayWrite(folder)) {
-        mapFolder.setPath(QString());
-        showMessage(window, kFolderUnusable.arg(QDir::toNativeSeparators(folder)), kSorry);
+        mapFolder.forget();
+        showMessage(window, kFolderUnusable.arg(QDir::toNativeSeparators(folder)), kSorryTitle);
         return false;
     }
 
     const QImage picture = GrabClientArea(panel);
     const QDateTime captured = QDateTime::currentDateTime();
     if (isBlankPicture(picture)) {
-        showMessage(window, kNothingDrawn, kSorry);
+        showMessage(window, kNothingDrawn, kSorryTitle);
         return false;
     }
     const QString bitmapPath = AddBackslash(folder) + baseName + u".bmp"_s;
@@ -118,13 +115,13 @@ bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, cons
         // A disk that filled up halfway leaves part of a bitmap.
         if (QFileInfo(bitmapPath).isFile())
             QFile::remove(bitmapPath);
-        mapFolder.setPath(QString());
-        showMessage(window, kBitmapNotWritten.arg(bitmapPath), kSorry);
+        mapFolder.forget();
+        showMessage(window, kBitmapNotWritten.arg(bitmapPath), kSorryTitle);
         return false;
     }
 
     if (!BmpToJpeg(bitmapPath, mapMetadata(asked, captured))) {
-        showMessage(window, kNotConverted.arg(bitmapPath), kSorry);
+        showMessage(window, kNotConverted.arg(bitmapPath), kSorryTitle);
         return false;
     }
     showMessage(window, u"Map saved as "_s + jpegPathFor(bitmapPath), u"Success..."_s);

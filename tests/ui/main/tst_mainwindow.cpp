@@ -15,12 +15,12 @@
 #include "ui/about/frmabout.h"
 #include "ui/about/systeminfo.h"
 #include "ui/common/twips.h"
-#include "ui/main/frmselect.h"
-#include "ui/main/printmap.h"
-#include "ui/main/printpreview.h"
+#include "ui/print/frmselect.h"
+#include "ui/print/printmap.h"
+#include "ui/print/printpreview.h"
 #include "ui/map/mapbrowser.h"
 #include "uitest.h"
-#include "util/browseforfolder.h"
+#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -148,13 +148,8 @@ private Q_SLOTS:
     void printing();
     void printPreview_data();
     void printPreview();
-    void systemInfo_data();
-    void systemInfo();
-    void twips_data();
-    void twips();
     void layout_data();
     void layout();
-    void realMessageBox();
     void busyThenClosedDuringALookup();
 
 private:
@@ -165,7 +160,7 @@ private:
 
     test::OwnHome m_home;
     // Nothing here waits on a real print preview.
-    PreviewRecorder m_previews{m_home.dir.filePath(u"page.pdf"_s)};
+    test::PreviewRecorder m_previews{m_home.dir.filePath(u"page.pdf"_s)};
     std::optional<test::SampleService> m_service;
     std::optional<test::MainWindow> m_main;
 };
@@ -377,7 +372,7 @@ void TestMainWindow::mapFolder()
     QSettings settings(u"Corvale"_s, u"Corvale"_s);
     if (!before.at(0).isNull())
         MapFolder::store(before.at(0));
-    ScriptedFolderChooser chooser(before.at(2));
+    test::ScriptedFolderChooser chooser(before.at(2));
     test::MainWindow &main = open(test::RawHttpServer::refusingBase(), before.at(1));
     if (!before.at(2).isNull())
         main.button(u"cmdMapPath"_s)->click();
@@ -391,7 +386,7 @@ void TestMainWindow::mapFolder()
     QCOMPARE(QDir(program).entryList(QDir::Hidden | QDir::Files).filter(u".corvale-"_s), QStringList());
     QCOMPARE(chooser.requests().size(), before.at(2).isNull() ? 0 : 1);
     for (const FolderRequest &request : chooser.requests()) {
-        QVERIFY(request.ownerWindow == &main.window() && !request.classicStyle);
+        QCOMPARE(request.ownerWindow, &main.window());
         // The program's folder to start from, not the map folder.
         QCOMPARE(QStringList({request.prompt, request.caption, request.startFolder}),
                  QStringList({u"Please select the directory where the document will be saved."_s, u"Saving Map"_s,
@@ -552,67 +547,6 @@ void TestMainWindow::printPreview()
     QVERIFY(qAbs(QRectF(shown).center().x() - printable.center().x()) < 0.01 * printable.width());
 }
 
-void TestMainWindow::systemInfo_data()
-{
-    // Programs on the PATH by their place in the search order; "-": one that
-    // may not run, "!": one whose interpreter is missing.
-    QTest::addColumn<QStringList>("programs");
-    QTest::addColumn<int>("started");
-    QTest::newRow("none") << QStringList() << -1;
-    QTest::newRow("the first of several, with its argument") << QStringList{u"1"_s, u"2"_s, u"3"_s} << 1;
-    QTest::newRow("one that may not run is none") << QStringList{u"0-"_s, u"2"_s} << 2;
-    QTest::newRow("one that will not start") << QStringList{u"0!"_s} << -1;
-}
-
-void TestMainWindow::systemInfo()
-{
-    QFETCH(QStringList, programs);
-    QFETCH(int, started);
-    QTemporaryDir bin;
-    const test::ScopedEnv path("PATH", QFile::encodeName(bin.path()));
-    for (const QString &program : std::as_const(programs))
-        QVERIFY(test::writeFile(bin.filePath(kSystemInfoPrograms.at(program.left(1).toInt()).program),
-                          program.endsWith(u'!') ? "#!/nonexistent/interpreter\n"
-                                                 : "#!/bin/sh\necho \"${0##*/} $# $*\" >> \"${0%/*}/started\"\n",
-                          !program.endsWith(u'-')));
-    MessageRecorder messages;
-    frmAbout about;
-    about.show();
-
-    QTest::mouseClick(control(about, u"cmdSysInfo"_s), Qt::LeftButton);
-
-    if (started >= 0) {
-        const SystemInfoCandidate &candidate = kSystemInfoPrograms.at(started);
-        QTRY_COMPARE(QString::fromUtf8(test::readAll(bin.filePath(u"started"_s))),
-                     u"%1 %2 %3\n"_s.arg(candidate.program).arg(candidate.argument.isEmpty() ? 0 : 1)
-                         .arg(candidate.argument));
-    }
-    QCOMPARE(messages.messages().size(), started < 0 ? 1 : 0);
-    for (const ShownMessage &message : messages.messages()) {
-        QCOMPARE(QStringList({message.text, message.title}),
-                 QStringList({u"System Information Is Unavailable At This Time"_s, u"Corvale"_s}));
-        QCOMPARE(message.parent.data(), &about);
-    }
-    QVERIFY(about.isVisible());
-}
-
-void TestMainWindow::twips_data()
-{
-    QTest::addColumn<int>("twips");
-    QTest::addColumn<int>("pixels");
-    QTest::newRow("just under a half") << 7 << 0;
-    QTest::newRow("just over a half") << 8 << 1;
-    QTest::newRow("negative, halves away from zero") << -8 << -1;
-}
-
-void TestMainWindow::twips()
-{
-    QFETCH(int, twips);
-    QFETCH(int, pixels);
-    QCOMPARE(twipsRect(twips, 15, 30, twips), QRect(pixels, 1, 2, pixels));
-    QCOMPARE(twipsPoint(twips, 45), QPoint(pixels, 3));
-}
-
 void TestMainWindow::layout_data()
 {
     // The tab order from the first focus; the buttons let off a mnemonic.
@@ -648,21 +582,6 @@ void TestMainWindow::layout()
     }
     QCOMPARE(visited, tabOrder);
     QCOMPARE(accessFaults(*shown, withoutMnemonic).join(u"; "_s), QString());
-}
-
-void TestMainWindow::realMessageBox()
-{
-    QWidget owner;
-    QTimer::singleShot(0, &owner, [&owner] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        // Closed whatever the checks find, so that nothing waits for a click.
-        const auto close = qScopeGuard([box] { box->done(0); });
-        QVERIFY(box->parentWidget() == &owner && box->icon() == QMessageBox::NoIcon);
-        QCOMPARE(QStringList({box->windowTitle(), box->text()}), QStringList({u"Success..."_s, u"Map saved"_s}));
-        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-    });
-    showMessage(&owner, u"Map saved"_s, u"Success..."_s);
 }
 
 // Last, as the program ends here.

@@ -10,7 +10,7 @@
 #include "ui/map/mapsave.h"
 #include "ui/map/screencapture.h"
 #include "uitest.h"
-#include "util/browseforfolder.h"
+#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -174,8 +174,8 @@ void TestMapSave::save()
     QVERIFY(test::writeFile(m_root->filePath(u"program"_s), "x"));
     MapFolder mapFolder(m_root->filePath(u"program/bin"_s));
     mapFolder.setPath(folder.at(0));
-    const ScriptedFolderChooser chooser(folder.at(1));
-    const MessageRecorder messages;
+    const test::ScriptedFolderChooser chooser(folder.at(1));
+    const test::MessageRecorder messages;
     if (setup == u"one colour"_s)
         m_panel->colours.fill(Qt::red);
     else if (!setup.isEmpty())
@@ -198,7 +198,7 @@ void TestMapSave::save()
              QStringList({u"level"_s, u"program"_s, u"maps"_s}));
     QCOMPARE(messages.messages().size(), saved.endsWith(u".jpg"_s) || !sorry.isNull() ? 1 : 0);
     const QString path = AddBackslash(mapFolder.path()) + saved;
-    for (const ShownMessage &message : messages.messages()) {
+    for (const test::ShownMessage &message : messages.messages()) {
         QCOMPARE(message.parent.data(), &*m_window);
         QVERIFY2(saved.endsWith(u".jpg"_s) ? message.title == u"Success..."_s && message.text == u"Map saved as "_s + path
                                            : message.title == u"Sorry..."_s && message.text.contains(sorry),

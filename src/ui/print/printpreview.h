@@ -2,13 +2,10 @@
 
 #include <functional>
 
-#include <QList>
-#include <QPageLayout>
-#include <QPointer>
 #include <QString>
-#include <QWidget>
 
 class QPrinter;
+class QWidget;
 
 namespace corvale {
 
@@ -24,32 +21,6 @@ using PreviewShower = std::function<void(QWidget *owner, QPrinter &printer, cons
 // Replaces how showPrintPreview shows (Qt's print preview dialog at start);
 // returns the shower it replaced.
 PreviewShower installPreviewShower(PreviewShower shower);
-
-struct ShownPreview
-{
-    QPointer<QWidget> owner;
-    QString documentName;
-    QPageLayout pageLayout;
-};
-
-// Takes every showPrintPreview while it lives, so that no dialog waits for a
-// click: each one is printed at once to the PDF file pdfPath (the last one
-// stays) and kept in order.
-class PreviewRecorder
-{
-public:
-    explicit PreviewRecorder(QString pdfPath);
-    ~PreviewRecorder();
-    PreviewRecorder(const PreviewRecorder &) = delete;
-    PreviewRecorder &operator=(const PreviewRecorder &) = delete;
-
-    const QList<ShownPreview> &previews() const;
-
-private:
-    QString m_pdfPath;
-    QList<ShownPreview> m_previews;
-    PreviewShower m_previous;
-};
 
 // Opens the print preview of the picture at filePath: the map on one page
 // with its caption. A file that is no picture gets a "Sorry..." message.

@@ -1,4 +1,4 @@
-#include "lookup/phone2geo.h"
+#include "lookup/lookupclient.h"
 
 #include <optional>
 
@@ -9,6 +9,7 @@
 #include "lookup/lookupclock.h"
 #include "lookup/lookuptransport.h"
 #include "lookup/pagetext.h"
+#include "util/weburl.h"
 
 using namespace Qt::StringLiterals;
 
@@ -93,12 +94,6 @@ QString piece(const QString &text, qsizetype from, qsizetype length)
     if (length < 0)
         throw LookupEnded{};
     return text.mid(from, length);
-}
-
-bool isWebAddress(const QUrl &url)
-{
-    return url.isValid() && (url.scheme() == u"http"_s || url.scheme() == u"https"_s)
-        && !url.host().isEmpty();
 }
 
 // The link of the last "href=" before ">Map-Y", its value read as a browser

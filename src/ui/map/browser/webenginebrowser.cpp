@@ -1,5 +1,5 @@
 // The map browser module: the web engine's view with the map page's rules.
-// The program loads it with the first map window (see mapbrowser.h).
+// The program loads it with the first map window (see ../mapbrowser.h).
 
 #include <QWebEngineView>
 
@@ -8,7 +8,8 @@
 #endif
 
 #include "ui/map/mapbrowser.h"
-#include "ui/map/mappage.h"
+#include "ui/map/browser/containedmappage.h"
+#include "util/weburl.h"
 
 namespace corvale {
 
@@ -29,27 +30,27 @@ void allowWebEngineAsRoot()
 
 } // namespace
 
-class WebEngineMapBrowser : public QObject, public MapBrowserFactory
+class WebEngineMapBrowser : public QObject, public MapBrowser
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID CORVALE_MAP_BROWSER_IID)
-    Q_INTERFACES(corvale::MapBrowserFactory)
+    Q_INTERFACES(corvale::MapBrowser)
 
 public:
     QWidget *createView(QWidget *panel, std::function<void(bool ok)> loaded) override
     {
         allowWebEngineAsRoot();
         auto *view = new QWebEngineView(panel);
-        view->setPage(new MapPage(view));
+        view->setPage(new ContainedMapPage(view));
         connect(view, &QWebEngineView::loadFinished, view, std::move(loaded));
         return view;
     }
 
-    void navigate(QWidget *view, const QUrl &address) override
+    void navigate(QWidget *view, const QUrl &mapLink) override
     {
         auto *browser = qobject_cast<QWebEngineView *>(view);
-        if (browser && MapPage::isWebAddress(address))
-            browser->load(address);
+        if (browser && isWebAddress(mapLink))
+            browser->load(mapLink);
     }
 };
 

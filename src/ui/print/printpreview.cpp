@@ -1,4 +1,4 @@
-#include "ui/main/printpreview.h"
+#include "ui/print/printpreview.h"
 
 #include <utility>
 
@@ -8,8 +8,9 @@
 #include <QPrinter>
 
 #include "imageconv/mapmetadata.h"
+#include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
-#include "ui/main/mappage.h"
+#include "ui/print/mapprintout.h"
 
 using namespace Qt::StringLiterals;
 
@@ -42,34 +43,13 @@ PreviewShower installPreviewShower(PreviewShower shower)
     return std::exchange(currentShower(), std::move(shower));
 }
 
-PreviewRecorder::PreviewRecorder(QString pdfPath)
-    : m_pdfPath(std::move(pdfPath))
-    , m_previous(installPreviewShower([this](QWidget *owner, QPrinter &printer, const PagePainter &paintPage) {
-        m_previews.append({owner, printer.docName(), printer.pageLayout()});
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(m_pdfPath);
-        paintPage(&printer);
-    }))
-{
-}
-
-PreviewRecorder::~PreviewRecorder()
-{
-    installPreviewShower(std::move(m_previous));
-}
-
-const QList<ShownPreview> &PreviewRecorder::previews() const
-{
-    return m_previews;
-}
-
 void previewMap(QWidget *owner, const QString &filePath)
 {
     QImageReader reader(filePath);
     reader.setAutoTransform(true);
     const QImage map = reader.read();
     if (map.isNull()) {
-        showMessage(owner, u"%1 is not a picture that can be printed."_s.arg(filePath), u"Sorry..."_s);
+        showMessage(owner, u"%1 is not a picture that can be printed."_s.arg(filePath), kSorryTitle);
         return;
     }
     const QString name = QFileInfo(filePath).fileName();

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include <QList>
+#include <QLatin1String>
 #include <QString>
 
 class QWidget;
@@ -20,7 +20,6 @@ struct FolderRequest
     QString prompt;
     QString caption;
     QString startFolder;
-    bool classicStyle = false;
 };
 
 // Asks the user for a folder, modally over the owner; the empty string when
@@ -31,28 +30,10 @@ using FolderAsker = std::function<QString(const FolderRequest &)>;
 // asker it replaced.
 FolderAsker installFolderAsker(FolderAsker asker);
 
-// Lets the user choose a folder and makes sure it exists, missing parents
-// included. The empty string when the user cancelled; nothing is created then.
+// Lets the user choose a folder, in a dialog where a path can be typed and a
+// new folder made, and makes sure it exists, missing parents included. The
+// empty string when the user cancelled; nothing is created then.
 QString BrowseForFolder(QWidget *ownerWindow, const QString &prompt, const QString &caption,
-                        const QString &startFolder, bool classicStyle);
-
-// Answers every BrowseForFolder while it lives, without a dialog, and keeps
-// what each call asked with. An empty answer is a cancel.
-class ScriptedFolderChooser
-{
-public:
-    explicit ScriptedFolderChooser(QString answer = {});
-    ~ScriptedFolderChooser();
-    ScriptedFolderChooser(const ScriptedFolderChooser &) = delete;
-    ScriptedFolderChooser &operator=(const ScriptedFolderChooser &) = delete;
-
-    void setAnswer(const QString &answer);
-    const QList<FolderRequest> &requests() const;
-
-private:
-    QString m_answer;
-    QList<FolderRequest> m_requests;
-    FolderAsker m_previous;
-};
+                        const QString &startFolder);
 
 } // namespace corvale

@@ -26,8 +26,6 @@ public:
     explicit LookupClient(QString base);
     ~LookupClient();
 
-    const QString &base() const { return m_base; }
-
     void Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude,
                    QString &MapLink, QString &ResultText);
     void Address2Geo(const QString &Street, const QString &City, const QString &State,

@@ -1,9 +1,10 @@
-#include "ui/main/frmselect.h"
+#include "ui/print/frmselect.h"
 
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 
+#include "ui/common/controls.h"
 #include "ui/common/twips.h"
 
 using namespace Qt::StringLiterals;
@@ -22,29 +23,20 @@ frmSelect::frmSelect(QWidget *parent)
     // minimise and maximise boxes.
     : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint)
-    , File1(new QListWidget(this))
-    , Command1(new QPushButton(u"&OK"_s, this))
-    , Command2(new QPushButton(u"&Cancel"_s, this))
+    , File1(place<QListWidget>(this, u"File1"_s, twipsRect(0, 0, 4695, 2490)))
+    , Command1(place<QPushButton>(this, u"Command1"_s, twipsRect(600, 2640, 1215, 495), u"&OK"_s))
+    , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(3000, 2640, 1215, 495), u"&Cancel"_s))
 {
     setWindowTitle(u"Select saved map to print"_s);
     setFixedSize(twipsSize(kClientWidth, kClientHeight));
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, Qt::blue);
-    setPalette(windowPalette);
+    setColour(this, QPalette::Window, Qt::blue);
     setAutoFillBackground(true);
 
-    File1->setObjectName(u"File1"_s);
     File1->setAccessibleName(u"Saved maps"_s);
-    File1->setGeometry(twipsRect(0, 0, 4695, 2490));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
     QFont listFont(u"MS Sans Serif"_s);
     listFont.setPointSizeF(9.75);
     File1->setFont(listFont);
-    Command1->setObjectName(u"Command1"_s);
-    Command1->setGeometry(twipsRect(600, 2640, 1215, 495));
-    Command2->setObjectName(u"Command2"_s);
-    Command2->setGeometry(twipsRect(3000, 2640, 1215, 495));
-
     setTabOrder(File1, Command1);
     setTabOrder(Command1, Command2);
     File1->setFocus();

@@ -1,4 +1,4 @@
-#include "util/folderdialog.h"
+#include "ui/common/folderdialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 namespace corvale {
 
 FolderDialog::FolderDialog(QWidget *owner, const QString &prompt, const QString &caption,
-                           const QString &startFolder, bool classicStyle)
+                           const QString &startFolder)
     : QDialog(owner)
     , m_files(new QFileDialog(this, caption, startFolder))
 {
@@ -26,15 +26,6 @@ FolderDialog::FolderDialog(QWidget *owner, const QString &prompt, const QString 
     m_files->setOption(QFileDialog::DontUseNativeDialog);
     m_files->setFileMode(QFileDialog::Directory);
     m_files->setOption(QFileDialog::ShowDirsOnly);
-    m_files->setOption(QFileDialog::ReadOnly, classicStyle);
-    if (classicStyle) {
-        // Qt's dialog has no style without these two; they are found by the
-        // object names its form has carried since Qt 4.
-        for (const QString &name : {u"fileNameEdit"_s, u"fileNameLabel"_s, u"newFolderButton"_s}) {
-            if (auto *child = m_files->findChild<QWidget *>(name))
-                child->hide();
-        }
-    }
     connect(m_files, &QFileDialog::accepted, this, &QDialog::accept);
     connect(m_files, &QFileDialog::rejected, this, &QDialog::reject);
 

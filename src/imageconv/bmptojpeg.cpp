@@ -1,4 +1,4 @@
-#include "ui/map/imageconversion.h"
+#include "imageconv/bmptojpeg.h"
 
 #include <QFile>
 

@@ -7,15 +7,14 @@ class QFileDialog;
 namespace corvale {
 
 // The folder chooser: Qt's own directories-only file dialog with the prompt
-// above its folder view. Without classic style the user may also type a path
-// and make a new folder.
+// above its folder view, where the user may also type a path and make a new
+// folder.
 class FolderDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    FolderDialog(QWidget *owner, const QString &prompt, const QString &caption,
-                 const QString &startFolder, bool classicStyle);
+    FolderDialog(QWidget *owner, const QString &prompt, const QString &caption, const QString &startFolder);
 
     // The chosen folder in the platform's own notation.
     QString selectedFolder() const;

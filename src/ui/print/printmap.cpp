@@ -1,10 +1,11 @@
-#include "ui/main/printmap.h"
+#include "ui/print/printmap.h"
 
 #include <QProcess>
 
+#include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
-#include "ui/main/frmselect.h"
-#include "ui/main/printpreview.h"
+#include "ui/print/frmselect.h"
+#include "ui/print/printpreview.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -30,7 +31,7 @@ bool startPrintProgram(QWidget *owner, const QString &filePath)
     // An argument list, not a command line: a path with blanks arrives whole.
     if (QProcess::startDetached(program, {filePath}))
         return true;
-    showMessage(owner, u"The printing program %1 could not be started."_s.arg(program), u"Sorry..."_s);
+    showMessage(owner, u"The printing program %1 could not be started."_s.arg(program), kSorryTitle);
     return false;
 }
 

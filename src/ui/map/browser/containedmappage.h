@@ -1,26 +1,20 @@
 #pragma once
 
-#include <QUrl>
 #include <QWebEnginePage>
 
 namespace corvale {
 
-// The map window's page. It opens no windows of its own, shows the user none
-// of the page's dialogs (alert, confirm, prompt, file choosers), and its main
-// frame goes to web addresses only: other schemes (mailto:, tel:, ...) would
-// be handed to outside programs.
-class MapPage : public QWebEnginePage
+// The map window's page, which keeps the map in its window: it opens no
+// windows of its own, shows the user none of the page's dialogs (alert,
+// confirm, prompt, file choosers), and its main frame goes to web addresses
+// only: other schemes (mailto:, tel:, ...) would be handed to outside
+// programs.
+class ContainedMapPage : public QWebEnginePage
 {
     Q_OBJECT
 
 public:
-    explicit MapPage(QObject *parent);
-
-    // An http or https address; the page goes nowhere else.
-    static bool isWebAddress(const QUrl &url)
-    {
-        return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
-    }
+    explicit ContainedMapPage(QObject *parent);
 
 protected:
     QWebEnginePage *createWindow(WebWindowType type) override;

@@ -13,10 +13,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "lookup/phone2geo.h"
+#include "fakelookupclock.h"
+#include "lookup/lookupclient.h"
 #include "lookup/lookuptransport.h"
+#include "messagerecorder.h"
+#include "ownhome.h"
+#include "previewrecorder.h"
 #include "scopedenv.h"
-#include "scriptedtransport.h"
+#include "scriptedfolderchooser.h"
 #include "ui/common/messagebox.h"
 #include "ui/main/frmmaps.h"
 #include "util/mapfolder.h"
@@ -68,15 +72,6 @@ inline bool showsQuadrants(const QImage &picture, const QList<QColor> &colours =
     }
     return !picture.isNull();
 }
-
-// HOME and the per-user settings in a folder of the test's own while it lives.
-// Made before the first settings are read: Qt keeps the settings path it found first.
-struct OwnHome
-{
-    QTemporaryDir dir;
-    ScopedEnv home{"HOME", QFile::encodeName(dir.path())};
-    ScopedEnv config{"XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral(".config")))};
-};
 
 // Stands in for the desktop's handler of a URL scheme while it lives.
 class UrlRecorder : public QObject

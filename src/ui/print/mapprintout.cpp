@@ -1,4 +1,4 @@
-#include "ui/main/mappage.h"
+#include "ui/print/mapprintout.h"
 
 #include <cmath>
 

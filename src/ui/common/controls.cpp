@@ -1,0 +1,55 @@
+#include "ui/common/controls.h"
+
+#include <algorithm>
+
+#include <QColor>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace corvale {
+
+namespace {
+
+class EscapeFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Cancel))
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void useClassicDialogFont(QWidget *window)
+{
+    QFont dialogFont = window->font();
+    dialogFont.setPointSizeF(8.25);
+    window->setFont(dialogFont);
+}
+
+void widenToText(QLabel *label)
+{
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+}
+
+void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+void ignoreEscape(QWidget *window)
+{
+    // Keys no control takes reach the window, and its filters, last.
+    window->installEventFilter(new EscapeFilter(window));
+}
+
+} // namespace corvale

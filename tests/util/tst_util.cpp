@@ -1,0 +1,128 @@
+#include <QDir>
+#include <QTest>
+#include <QUrl>
+
+#include "ownhome.h"
+#include "util/general.h"
+#include "util/mapfolder.h"
+#include "util/weburl.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvale {
+
+class TestUtil : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pathParts_data();
+    void pathParts();
+    void addBackslash_data();
+    void addBackslash();
+    void webAddress_data();
+    void webAddress();
+    void defaultMapFolder_data();
+    void defaultMapFolder();
+
+private:
+    test::OwnHome m_home;
+};
+
+void TestUtil::pathParts_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("folderPath");
+    QTest::addColumn<QString>("baseName");
+    QTest::newRow("Windows path") << u"C:\\maps\\12_Main_St.Springfield.bmp"_s << u"12_Main_St.Springfield.bmp"_s
+                                  << u"C:\\maps\\"_s << u"12_Main_St.Springfield"_s;
+    QTest::newRow("ends in a separator") << u"C:\\maps\\"_s << u""_s << u"C:\\maps\\"_s << u""_s;
+    QTest::newRow("no separator") << u"a.bmp"_s << u"a.bmp"_s << u""_s << u"a"_s;
+    QTest::newRow("a \"/\" after a \"\\\"") << u"x\\y/z.bmp"_s << u"z.bmp"_s << u"x\\y/"_s << u"z"_s;
+    QTest::newRow("a \"\\\" after a \"/\"") << u"x/y\\z.bmp"_s << u"z.bmp"_s << u"x/y\\"_s << u"z"_s;
+    QTest::newRow("no dot") << u"/maps/map"_s << u"map"_s << u"/maps/"_s << u"map"_s;
+    QTest::newRow("only an extension") << u"/maps/.bmp"_s << u".bmp"_s << u"/maps/"_s << u""_s;
+    QTest::newRow("a dot in the folder only") << u"/maps.d/map"_s << u"map"_s << u"/maps.d/"_s << u"map"_s;
+    QTest::newRow("empty") << u""_s << u""_s << u""_s << u""_s;
+}
+
+void TestUtil::pathParts()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, fileName);
+    QFETCH(QString, folderPath);
+    QFETCH(QString, baseName);
+    QCOMPARE(GetFileName(path), fileName);
+    QCOMPARE(GetFolderPath(path), folderPath);
+    QCOMPARE(GetBaseName(path), baseName);
+}
+
+void TestUtil::addBackslash_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("completed");
+    const QString separator = QDir::separator();
+    QTest::newRow("empty stays empty") << u""_s << u""_s;
+    QTest::newRow("gains the separator") << u"maps"_s << u"maps"_s + separator;
+    QTest::newRow("keeps its separator") << u"maps"_s + separator << u"maps"_s + separator;
+}
+
+void TestUtil::addBackslash()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, completed);
+    QCOMPARE(AddBackslash(path), completed);
+}
+
+void TestUtil::webAddress_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("web");
+    QTest::newRow("https") << u"https://maps.example/"_s << true;
+    QTest::newRow("scheme in capitals") << u"HTTP://x/"_s << true;
+    QTest::newRow("no host") << u"http:///lookups/"_s << false;
+    QTest::newRow("file") << u"file:///etc/hostname"_s << false;
+    QTest::newRow("data") << u"data:text/html,<title>data</title>"_s << false;
+    QTest::newRow("javascript") << u"javascript:document.title='script'"_s << false;
+    QTest::newRow("mailto") << u"mailto:maps@example.com"_s << false;
+    QTest::newRow("relative") << u"lookups/mapY.asp"_s << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestUtil::webAddress()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, web);
+    QCOMPARE(isWebAddress(QUrl(url)), web);
+}
+
+void TestUtil::defaultMapFolder_data()
+{
+    // The program's folder: "own" one of this test's that may be written.
+    QTest::addColumn<QString>("program");
+    // "program" or "Pictures".
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("writable") << u"own"_s << u"program"_s;
+    QTest::newRow("missing") << u"/nonexistent/corvale"_s << u"Pictures"_s;
+    // There even root may make no file.
+    QTest::newRow("there, but not writable") << u"/proc"_s << u"Pictures"_s;
+}
+
+void TestUtil::defaultMapFolder()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, expected);
+    const QString folder = program == u"own"_s ? m_home.dir.filePath(u"program"_s) : program;
+    QVERIFY(program != u"own"_s || QDir().mkpath(folder));
+    const QString pictures = QDir::toNativeSeparators(m_home.dir.filePath(u"Pictures"_s));
+    QCOMPARE(MapFolder(folder).programDefault(), expected == u"program"_s ? folder : pictures);
+    // The probe that tells a writable folder leaves nothing behind.
+    if (program == u"own"_s)
+        QCOMPARE(QDir(folder).entryList(QDir::Hidden | QDir::Files), QStringList());
+}
+
+} // namespace corvale
+
+QTEST_MAIN(corvale::TestUtil)
+#include "tst_util.moc"
