@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Corvale in release mode, starts the sample
 # lookup service on 127.0.0.1 and runs Corvale against it. Without a display
 # it runs a scripted session of the program under Xvfb instead.

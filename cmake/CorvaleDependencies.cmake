@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every dependency is found here, once, so later parts of the program do not
 # have to rework the build.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets PrintSupport WebEngineWidgets Test)

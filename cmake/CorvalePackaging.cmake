@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build folder makes
 # corvale_<version>_amd64.deb from everything the install rules install.
 # Its Depends come from dpkg-shlibdeps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A libFuzzer entry point around one probe of the lookup client; the probe
 // is chosen when the target is built (see CMakeLists.txt).
 

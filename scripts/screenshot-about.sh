@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the screenshot tool and saves a picture of the About window as
 # docs/about.png, under Xvfb when it is installed and offscreen otherwise.
 # BUILD_DIR chooses the build folder (default: build/ in the checkout).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Corvale, starts the sample lookup service and runs the scripted
 # session under Xvfb; its pictures of the main window, of a map window and
 # of the saved map's print preview become docs/main-window.png,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A scripted session of Corvale on the X display this runs on (run it under
 # xvfb-run): a person's phone lookup typed into the main window, the map
 # window, then "Capture" and its message, and, without CORVALE_PRINT_PROGRAM,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -33,8 +34,8 @@ QImage mapLikeImage()
     for (int i = 0; i < 60; ++i) {
         painter.setBrush(QColor::fromHsv(random.bounded(360), 60 + random.bounded(80), 200));
         painter.setPen(Qt::NoPen);
-        painter.drawRect(random.bounded(kMapSize.width()), random.bounded(kMapSize.height()),
-                         40 + random.bounded(300), 40 + random.bounded(200));
+        painter.drawRect(random.bounded(kMapSize.width()), random.bounded(kMapSize.height()), 40 + random.bounded(300),
+                         40 + random.bounded(200));
     }
     painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < 150; ++i) {

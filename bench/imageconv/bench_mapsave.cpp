@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -35,13 +36,14 @@ QString mapLikePage()
 {
     QString page = u"<html><body style='margin:0;overflow:hidden;background:#e8e4d8;font:12px sans-serif'>"_s;
     for (int i = 0; i < 80; ++i) {
-        page += u"<div style='position:absolute;left:%1px;top:%2px;width:%3px;height:%4px;"
-                "background:hsl(%5,45%,78%)'>Block %6</div>"_s.arg((i * 397) % 1800)
-                    .arg((i * 211) % 1000)
-                    .arg(60 + (i * 37) % 240)
-                    .arg(40 + (i * 53) % 160)
-                    .arg((i * 47) % 360)
-                    .arg(i);
+        page +=
+            u"<div style='position:absolute;left:%1px;top:%2px;width:%3px;height:%4px;"
+            "background:hsl(%5,45%,78%)'>Block %6</div>"_s.arg((i * 397) % 1800)
+                .arg((i * 211) % 1000)
+                .arg(60 + (i * 37) % 240)
+                .arg(40 + (i * 53) % 160)
+                .arg((i * 47) % 360)
+                .arg(i);
     }
     for (int i = 0; i < 40; ++i) {
         page += u"<div style='position:absolute;left:0;top:%1px;width:1920px;height:%2px;background:#fff'></div>"_s

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serves a phone answer page of a given size, and its map page, on
 // 127.0.0.1 until stopped: what corvale-lookup reads when its peak memory
 // is measured. Usage: answerserver BYTES; prints the base address first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -69,7 +70,7 @@ bool serviceUp(benchmark::State &state)
 }
 
 // Times one lookup, as `lookUp` makes it, with a client of its own each time.
-template <typename LookUp>
+template<typename LookUp>
 void timeLookup(benchmark::State &state, LookUp lookUp)
 {
     if (!serviceUp(state))
@@ -120,7 +121,8 @@ void BM_AddressExchangeBare(benchmark::State &state)
     for (auto _ : state) {
         QNetworkAccessManager manager;
         benchmark::DoNotOptimize(bareExchange(
-            manager, service().base()
+            manager,
+            service().base()
                 + u"lookups/addressverify.asp?Address=410+W+Marlow+Ave&city=Chicago&state=IL&zip=60601&Query=Submit1"_s));
     }
 }

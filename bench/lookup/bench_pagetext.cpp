@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <benchmark/benchmark.h>
 
 #include <gumbo.h>
@@ -22,7 +23,7 @@ std::string pageFor(const benchmark::State &state)
 
 // Times `run` on the page the benchmark's argument names, as `prepare`
 // makes it beforehand.
-template <typename Prepare, typename Run>
+template<typename Prepare, typename Run>
 void timeOnPage(benchmark::State &state, Prepare prepare, Run run)
 {
     const std::string page = pageFor(state);
@@ -36,18 +37,21 @@ void timeOnPage(benchmark::State &state, Prepare prepare, Run run)
 // Gumbo alone, on the UTF-8 bytes: the yardstick.
 void BM_GumboParse(benchmark::State &state)
 {
-    timeOnPage(state, [](const std::string &page) { return page; }, [](const std::string &page) {
-        GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
-        benchmark::DoNotOptimize(output->document);
-        gumbo_destroy_output(&kGumboDefaultOptions, output);
-    });
+    timeOnPage(
+        state, [](const std::string &page) { return page; },
+        [](const std::string &page) {
+            GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
+            benchmark::DoNotOptimize(output->document);
+            gumbo_destroy_output(&kGumboDefaultOptions, output);
+        });
 }
 BENCHMARK(BM_GumboParse)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // All of it, from the page as text to its lines.
 void BM_PageToLines(benchmark::State &state)
 {
-    timeOnPage(state, &QString::fromStdString, [](const QString &page) { benchmark::DoNotOptimize(PageToLines(page)); });
+    timeOnPage(state, &QString::fromStdString,
+               [](const QString &page) { benchmark::DoNotOptimize(PageToLines(page)); });
 }
 BENCHMARK(BM_PageToLines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Peak memory of corvale-lookup reading an answer page of 8 MiB, the most a
 # lookup reads, beside one of 4 KiB; measured with /usr/bin/time -v.
 # Usage: bench/lookup/peak-memory.sh BUILD_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A minimal Qt Widgets window: the yardstick startup.sh holds Corvale's
 // main window against.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of Corvale's main window beside a minimal Qt Widgets window, under
 # Xvfb: 7 runs of each, interleaved. Prints the medians of start-to-visible
 # (from starting the process until its window is mapped) and their ratio,

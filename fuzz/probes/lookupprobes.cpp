@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lookupprobes.h"
 
 #include <deque>
@@ -9,10 +10,10 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "fakelookupclock.h"
+#include "lookup/lookupclient.h"
 #include "lookup/pagetext.h"
 #include "lookup/parserguard.h"
-#include "lookup/lookupclient.h"
-#include "fakelookupclock.h"
 #include "scriptedtransport.h"
 
 using namespace Qt::StringLiterals;
@@ -39,8 +40,8 @@ TreeSize measure(const GumboNode *root)
         ++size.nodes;
         size.depth = std::max(size.depth, depth);
         const GumboVector *children = node->type == GUMBO_NODE_DOCUMENT ? &node->v.document.children
-            : node->type == GUMBO_NODE_ELEMENT                         ? &node->v.element.children
-                                                                       : nullptr;
+            : node->type == GUMBO_NODE_ELEMENT                          ? &node->v.element.children
+                                                                        : nullptr;
         for (unsigned i = 0; children && i < children->length; ++i)
             work.emplace_back(static_cast<const GumboNode *>(children->data[i]), depth + 1);
     }
@@ -76,8 +77,8 @@ bool sendsNumber(const QUrl &request, const QString &number)
 
 QString describe(const LookupResult &r)
 {
-    return u" [Latitude \""_s + r.Latitude + u"\" Longitude \""_s + r.Longitude + u"\" MapLink \""_s
-        + r.MapLink + u"\" ResultText \""_s + r.ResultText + u"\"]"_s;
+    return u" [Latitude \""_s + r.Latitude + u"\" Longitude \""_s + r.Longitude + u"\" MapLink \""_s + r.MapLink
+        + u"\" ResultText \""_s + r.ResultText + u"\"]"_s;
 }
 
 struct ProbeInput
@@ -93,10 +94,14 @@ struct ProbeInput
 
 ProbeInput readProbeInput(const QByteArray &bytes)
 {
-    static const QByteArray kContentTypes[] = {
-        "text/html", "text/html; charset=utf-8", "text/html; charset=ISO-8859-1",
-        "text/html; charset=\"windows-1252\"", "text/html; charset=utf-16", "text/html; charset=shift_jis",
-        "text/html; charset=no-such-charset", "text/html; charset='"};
+    static const QByteArray kContentTypes[] = {"text/html",
+                                               "text/html; charset=utf-8",
+                                               "text/html; charset=ISO-8859-1",
+                                               "text/html; charset=\"windows-1252\"",
+                                               "text/html; charset=utf-16",
+                                               "text/html; charset=shift_jis",
+                                               "text/html; charset=no-such-charset",
+                                               "text/html; charset='"};
     ProbeInput input;
     const unsigned char control = bytes.isEmpty() ? 0 : static_cast<unsigned char>(bytes.front());
     input.phone = control & 1;
@@ -187,8 +192,8 @@ QString probePageText(const QByteArray &bytes)
     const QByteArray bounded = boundedForParser(utf8);
     if (bounded.size() > 2 * utf8.size() + 16)
         return u"the guard made the page much larger"_s;
-    GumboOutput *output =
-        gumbo_parse_with_options(&kGumboDefaultOptions, bounded.constData(), static_cast<size_t>(bounded.size()));
+    GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, bounded.constData(),
+                                                   static_cast<size_t>(bounded.size()));
     const TreeSize size = measure(output->document);
     // Deeper than this, Gumbo's destruction recurses too deep and its
     // parsing slows down with every tag.

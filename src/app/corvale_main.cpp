@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // corvale: the program. Its main window asks the lookup service for a
 // business phone number or an address and shows the service's map.
 

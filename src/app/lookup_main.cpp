@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // corvale-lookup: the lookup client from a shell.
 
 #include <cstdio>
@@ -11,8 +12,8 @@
 #include "corvale/version.h"
 #include "lookup/inputrules.h"
 #include "lookup/lookupbase.h"
-#include "lookup/pagetext.h"
 #include "lookup/lookupclient.h"
+#include "lookup/pagetext.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lookup/inputrules.h"
 
 #include <QStringList>
@@ -12,8 +13,7 @@ QString normalisePhoneNumber(const QString &typed)
     return number;
 }
 
-bool isAddressComplete(const QString &street, const QString &city, const QString &state,
-                       const QString &zip)
+bool isAddressComplete(const QString &street, const QString &city, const QString &state, const QString &zip)
 {
     return state.size() == 2 && zip.size() >= 5 && !city.isEmpty() && !street.isEmpty();
 }
@@ -21,8 +21,10 @@ bool isAddressComplete(const QString &street, const QString &city, const QString
 QString invalidNumberMessage()
 {
     return QStringList{QStringLiteral("Valid entries look like any of these:"),
-                       QStringLiteral("2223334444"), QStringLiteral("(222)333-4444"),
-                       QStringLiteral("(222) 333-4444"), QStringLiteral("222-333-4444"),
+                       QStringLiteral("2223334444"),
+                       QStringLiteral("(222)333-4444"),
+                       QStringLiteral("(222) 333-4444"),
+                       QStringLiteral("222-333-4444"),
                        QStringLiteral("222.333.4444")}
         .join(QStringLiteral("\r\n"));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -10,8 +11,8 @@ inline constexpr const char *kLookupBaseVariable = "CORVALE_LOOKUP_BASE";
 
 struct LookupBaseSetting
 {
-    QString base;   // empty when refused
-    QString error;  // why it was refused
+    QString base; // empty when refused
+    QString error; // why it was refused
 };
 
 // The service's base address: CORVALE_LOOKUP_BASE when set, the real service otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lookup/lookupclient.h"
 
 #include <optional>
@@ -120,8 +121,7 @@ public:
     LookupCall(LookupClock &clock, const LookupClient::TransportFactory &factory)
         : m_clock(clock)
         , m_factory(factory)
-    {
-    }
+    { }
 
     // Sends the request until it is answered with 200 or the attempts are
     // used up; the service answers 500 while busy, so a pause comes between.
@@ -166,8 +166,7 @@ QString fillTemplate(const QString &requestTemplate, const QList<TemplateField> 
     qsizetype at = 0;
     while (at < requestTemplate.size()) {
         const auto field = std::find_if(fields.begin(), fields.end(), [&](const TemplateField &f) {
-            return !f.placeholder.isEmpty()
-                && QStringView(requestTemplate).sliced(at).startsWith(f.placeholder);
+            return !f.placeholder.isEmpty() && QStringView(requestTemplate).sliced(at).startsWith(f.placeholder);
         });
         if (field == fields.end()) {
             filled += requestTemplate.at(at++);
@@ -183,16 +182,14 @@ LookupClient::LookupClient(QString base, LookupClock &clock, TransportFactory fa
     : m_base(std::move(base))
     , m_clock(clock)
     , m_factory(std::move(factory))
-{
-}
+{ }
 
 LookupClient::LookupClient(QString base)
     : m_base(std::move(base))
     , m_ownClock(std::make_unique<SystemLookupClock>())
     , m_clock(*m_ownClock)
     , m_factory(&makeNetworkTransport)
-{
-}
+{ }
 
 LookupClient::~LookupClient() = default;
 
@@ -201,15 +198,14 @@ void LookupClient::Phone2Geo(const QString &PhoneNumber, LookupResult &result)
     Phone2Geo(PhoneNumber, result.Latitude, result.Longitude, result.MapLink, result.ResultText);
 }
 
-void LookupClient::Address2Geo(const QString &Street, const QString &City, const QString &State,
-                               const QString &Zip, LookupResult &result)
+void LookupClient::Address2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
+                               LookupResult &result)
 {
-    Address2Geo(Street, City, State, Zip, result.Latitude, result.Longitude, result.MapLink,
-                result.ResultText);
+    Address2Geo(Street, City, State, Zip, result.Latitude, result.Longitude, result.MapLink, result.ResultText);
 }
 
-void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude,
-                             QString &MapLink, QString &ResultText)
+void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude, QString &MapLink,
+                             QString &ResultText)
 {
     try {
         LookupCall call(m_clock, m_factory);
@@ -266,8 +262,8 @@ void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QStr
                 Longitude = piece(map.text, alert + 8, (close < 0 ? -1 : close - alert - 8));
             }
             const QString crlf = QStringLiteral("\r\n");
-            ResultText = company + crlf + streetLine + crlf + placeLine + crlf + resultNumber + crlf
-                + u"Latitude: "_s + Latitude + u", Longitude: "_s + Longitude;
+            ResultText = company + crlf + streetLine + crlf + placeLine + crlf + resultNumber + crlf + u"Latitude: "_s
+                + Latitude + u", Longitude: "_s + Longitude;
             return;
         }
 
@@ -288,9 +284,8 @@ void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QStr
     }
 }
 
-void LookupClient::Address2Geo(const QString &Street, const QString &City, const QString &State,
-                               const QString &Zip, QString &Latitude, QString &Longitude,
-                               QString &MapLink, QString &ResultText)
+void LookupClient::Address2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
+                               QString &Latitude, QString &Longitude, QString &MapLink, QString &ResultText)
 {
     try {
         const bool canadian = kProvinces.contains(u'|' + State + u'|');
@@ -300,8 +295,10 @@ void LookupClient::Address2Geo(const QString &Street, const QString &City, const
                                           {QStringLiteral("zzzzzz"), Zip}};
         LookupCall call(m_clock, m_factory);
         const QString page = call.FetchLookupPage(
-            requestAddress(m_base, fillTemplate(canadian ? kCanadianTemplate : kUsTemplate, fields)),
-            kFirstPageAttempts).text;
+                                     requestAddress(m_base,
+                                                    fillTemplate(canadian ? kCanadianTemplate : kUsTemplate, fields)),
+                                     kFirstPageAttempts)
+                                 .text;
 
         if (page.contains(u"Canadian Address Lookup"_s)) {
             if (const Extracted latitude = ExtractBetween(page, kCaLatitudeStart, kCaLatitudeEnd); latitude.found)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <functional>
@@ -26,15 +27,14 @@ public:
     explicit LookupClient(QString base);
     ~LookupClient();
 
-    void Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude,
-                   QString &MapLink, QString &ResultText);
-    void Address2Geo(const QString &Street, const QString &City, const QString &State,
-                     const QString &Zip, QString &Latitude, QString &Longitude,
-                     QString &MapLink, QString &ResultText);
+    void Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude, QString &MapLink,
+                   QString &ResultText);
+    void Address2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
+                     QString &Latitude, QString &Longitude, QString &MapLink, QString &ResultText);
 
     void Phone2Geo(const QString &PhoneNumber, LookupResult &result);
-    void Address2Geo(const QString &Street, const QString &City, const QString &State,
-                     const QString &Zip, LookupResult &result);
+    void Address2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
+                     LookupResult &result);
 
 private:
     QString m_base;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <chrono>
@@ -13,12 +14,12 @@ class LookupClock;
 // One exchange with the service, as the transport saw it when the wait ended.
 struct LookupAnswer
 {
-    bool hasStatus = false;     // false: no answer began within the wait, a page (200) had not
-                                // ended by then, or the exchange failed
+    bool hasStatus = false; // false: no answer began within the wait, a page (200) had not
+                            // ended by then, or the exchange failed
     int status = 0;
     QByteArray body;
-    QByteArray contentType;     // the Content-Type header as sent
-    QUrl url;                   // where the answer came from (after redirects)
+    QByteArray contentType; // the Content-Type header as sent
+    QUrl url; // where the answer came from (after redirects)
 };
 
 // The request object of one lookup call: reused for every attempt of the call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lookup/lookuptransport.h"
 
 #include <memory>
@@ -59,8 +60,7 @@ public:
     Exchange(QNetworkAccessManager &manager, QEventLoop &loop)
         : m_manager(manager)
         , m_loop(loop)
-    {
-    }
+    { }
 
     void send(const QUrl &url, bool post)
     {
@@ -71,8 +71,7 @@ public:
                               QByteArrayLiteral("application/x-www-form-urlencoded"));
             request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
         }
-        m_reply.reset(post ? m_manager.sendCustomRequest(request, QByteArrayLiteral("POST"))
-                           : m_manager.get(request));
+        m_reply.reset(post ? m_manager.sendCustomRequest(request, QByteArrayLiteral("POST")) : m_manager.get(request));
         m_reply->setReadBufferSize(kReadBuffer);
         QNetworkReply *reply = m_reply.get();
         QObject::connect(reply, &QNetworkReply::finished, &m_loop, [this] { finished(); });
@@ -140,8 +139,7 @@ class NetworkTransport final : public LookupTransport
 public:
     explicit NetworkTransport(LookupClock &clock)
         : m_clock(clock)
-    {
-    }
+    { }
 
     LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) override
     {

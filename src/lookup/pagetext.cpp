@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lookup/pagetext.h"
 
 #include <algorithm>
@@ -31,42 +32,81 @@ Display displayOf(const GumboElement &element)
     if (gumbo_get_attribute(&element.attributes, "hidden"))
         return Display::Hidden;
     switch (element.tag) {
-    case GUMBO_TAG_HEAD: case GUMBO_TAG_TITLE: case GUMBO_TAG_SCRIPT: case GUMBO_TAG_STYLE:
-    case GUMBO_TAG_TEMPLATE: case GUMBO_TAG_NOSCRIPT: case GUMBO_TAG_META: case GUMBO_TAG_LINK:
-    case GUMBO_TAG_BASE: case GUMBO_TAG_PARAM: case GUMBO_TAG_RP: case GUMBO_TAG_DATALIST:
-    case GUMBO_TAG_AREA: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_NOEMBED:
-        return Display::Hidden;
+    case GUMBO_TAG_HEAD:
+    case GUMBO_TAG_TITLE:
+    case GUMBO_TAG_SCRIPT:
+    case GUMBO_TAG_STYLE:
+    case GUMBO_TAG_TEMPLATE:
+    case GUMBO_TAG_NOSCRIPT:
+    case GUMBO_TAG_META:
+    case GUMBO_TAG_LINK:
+    case GUMBO_TAG_BASE:
+    case GUMBO_TAG_PARAM:
+    case GUMBO_TAG_RP:
+    case GUMBO_TAG_DATALIST:
+    case GUMBO_TAG_AREA:
+    case GUMBO_TAG_NOFRAMES:
+    case GUMBO_TAG_NOEMBED: return Display::Hidden;
     case GUMBO_TAG_INPUT: {
         const GumboAttribute *type = gumbo_get_attribute(&element.attributes, "type");
         return type && std::string_view(type->value) == "hidden" ? Display::Hidden : Display::Inline;
     }
-    case GUMBO_TAG_P:
-        return Display::Paragraph;
-    case GUMBO_TAG_TR:
-        return Display::Row;
-    case GUMBO_TAG_TD: case GUMBO_TAG_TH:
-        return Display::Cell;
-    case GUMBO_TAG_HTML: case GUMBO_TAG_BODY: case GUMBO_TAG_ADDRESS: case GUMBO_TAG_ARTICLE:
-    case GUMBO_TAG_ASIDE: case GUMBO_TAG_BLOCKQUOTE: case GUMBO_TAG_CENTER: case GUMBO_TAG_DD:
-    case GUMBO_TAG_DETAILS:  case GUMBO_TAG_DIR: case GUMBO_TAG_DIV:
-    case GUMBO_TAG_DL: case GUMBO_TAG_DT: case GUMBO_TAG_FIELDSET: case GUMBO_TAG_FIGCAPTION:
-    case GUMBO_TAG_FIGURE: case GUMBO_TAG_FOOTER: case GUMBO_TAG_FORM: case GUMBO_TAG_H1:
-    case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5: case GUMBO_TAG_H6:
-    case GUMBO_TAG_HEADER: case GUMBO_TAG_HGROUP: case GUMBO_TAG_HR: case GUMBO_TAG_LEGEND:
-    case GUMBO_TAG_LI: case GUMBO_TAG_LISTING: case GUMBO_TAG_MAIN: case GUMBO_TAG_MENU:
-    case GUMBO_TAG_NAV: case GUMBO_TAG_OL: case GUMBO_TAG_PLAINTEXT: case GUMBO_TAG_PRE:
-    case GUMBO_TAG_SECTION: case GUMBO_TAG_SUMMARY: case GUMBO_TAG_TABLE: case GUMBO_TAG_CAPTION:
-    case GUMBO_TAG_UL: case GUMBO_TAG_XMP: case GUMBO_TAG_OPTGROUP: case GUMBO_TAG_OPTION:
-        return Display::Block;
-    default:
-        return Display::Inline;
+    case GUMBO_TAG_P: return Display::Paragraph;
+    case GUMBO_TAG_TR: return Display::Row;
+    case GUMBO_TAG_TD:
+    case GUMBO_TAG_TH: return Display::Cell;
+    case GUMBO_TAG_HTML:
+    case GUMBO_TAG_BODY:
+    case GUMBO_TAG_ADDRESS:
+    case GUMBO_TAG_ARTICLE:
+    case GUMBO_TAG_ASIDE:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_CENTER:
+    case GUMBO_TAG_DD:
+    case GUMBO_TAG_DETAILS:
+    case GUMBO_TAG_DIR:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_FIELDSET:
+    case GUMBO_TAG_FIGCAPTION:
+    case GUMBO_TAG_FIGURE:
+    case GUMBO_TAG_FOOTER:
+    case GUMBO_TAG_FORM:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_HEADER:
+    case GUMBO_TAG_HGROUP:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_LEGEND:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_LISTING:
+    case GUMBO_TAG_MAIN:
+    case GUMBO_TAG_MENU:
+    case GUMBO_TAG_NAV:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_PLAINTEXT:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_SECTION:
+    case GUMBO_TAG_SUMMARY:
+    case GUMBO_TAG_TABLE:
+    case GUMBO_TAG_CAPTION:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_XMP:
+    case GUMBO_TAG_OPTGROUP:
+    case GUMBO_TAG_OPTION: return Display::Block;
+    default: return Display::Inline;
     }
 }
 
 bool keepsWhiteSpace(GumboTag tag)
 {
-    return tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_LISTING || tag == GUMBO_TAG_XMP
-        || tag == GUMBO_TAG_PLAINTEXT || tag == GUMBO_TAG_TEXTAREA;
+    return tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_LISTING || tag == GUMBO_TAG_XMP || tag == GUMBO_TAG_PLAINTEXT
+        || tag == GUMBO_TAG_TEXTAREA;
 }
 
 bool isElement(const GumboNode *node, GumboTag tag)
@@ -81,8 +121,7 @@ bool isCell(const GumboNode *node)
 
 bool isRowGroup(const GumboNode *node)
 {
-    return isElement(node, GUMBO_TAG_TBODY) || isElement(node, GUMBO_TAG_THEAD)
-        || isElement(node, GUMBO_TAG_TFOOT);
+    return isElement(node, GUMBO_TAG_TBODY) || isElement(node, GUMBO_TAG_THEAD) || isElement(node, GUMBO_TAG_TFOOT);
 }
 
 bool isLastCellOfRow(const GumboNode *cell)
@@ -275,8 +314,7 @@ std::string renderTree(const GumboNode *root, size_t pageBytes)
                 work.emplace_back(static_cast<const GumboNode *>(children->data[i]), false);
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     return collector.take();
@@ -296,8 +334,7 @@ class ParseArena
 public:
     explicit ParseArena(std::chrono::milliseconds budget)
         : m_deadline(std::clock() + static_cast<std::clock_t>(budget.count() * CLOCKS_PER_SEC / 1000))
-    {
-    }
+    { }
 
     ParseArena(const ParseArena &) = delete;
     ParseArena &operator=(const ParseArena &) = delete;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lookup/parserguard.h"
 
 #include <algorithm>
@@ -65,9 +66,8 @@ TagName tagNameOf(string_view name)
     }
     // A NUL reaches the parser as U+FFFD, which no known name holds.
     const bool known = name.size() <= lowered.size() && name.find('\0') == string_view::npos;
-    const GumboTag tag = known && !name.empty()
-        ? gumbo_tagn_enum(lowered.data(), static_cast<unsigned>(name.size()))
-        : GUMBO_TAG_UNKNOWN;
+    const GumboTag tag = known && !name.empty() ? gumbo_tagn_enum(lowered.data(), static_cast<unsigned>(name.size()))
+                                                : GUMBO_TAG_UNKNOWN;
     return {tag, hash};
 }
 
@@ -81,8 +81,8 @@ struct Tag
     bool selfClosing = false;
     TagName name;
     string_view nameText;
-    size_t begin = 0;           // the '<'
-    size_t close = 0;           // the '>'
+    size_t begin = 0; // the '<'
+    size_t close = 0; // the '>'
     // The first of each of kReadAttributes, as written, or empty.
     std::array<string_view, kReadAttributes.size()> read;
     bool otherAttributes = false;
@@ -105,21 +105,16 @@ class Scanner
 public:
     explicit Scanner(string_view text)
         : m_text(text)
-    {
-    }
+    { }
 
     // The next tag at or after the current position; false at the end.
     bool nextTag(Tag &tag, bool foreignContent)
     {
         switch (m_mode) {
-        case TextMode::PlainText:
-            return false;
-        case TextMode::RawText:
-            return nextEndOfRawText(tag);
-        case TextMode::ScriptData:
-            return nextEndOfScript(tag);
-        case TextMode::Data:
-            break;
+        case TextMode::PlainText: return false;
+        case TextMode::RawText: return nextEndOfRawText(tag);
+        case TextMode::ScriptData: return nextEndOfScript(tag);
+        case TextMode::Data: break;
         }
         while (m_pos < m_text.size()) {
             const size_t lt = m_text.find('<', m_pos);
@@ -546,74 +541,76 @@ bool isOneOf(GumboTag tag, std::initializer_list<GumboTag> tags)
 
 bool isFormatting(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_A, GUMBO_TAG_B, GUMBO_TAG_BIG, GUMBO_TAG_CODE, GUMBO_TAG_EM,
-                         GUMBO_TAG_FONT, GUMBO_TAG_I, GUMBO_TAG_NOBR, GUMBO_TAG_S, GUMBO_TAG_SMALL,
-                         GUMBO_TAG_STRIKE, GUMBO_TAG_STRONG, GUMBO_TAG_TT, GUMBO_TAG_U});
+    return isOneOf(tag,
+                   {GUMBO_TAG_A, GUMBO_TAG_B, GUMBO_TAG_BIG, GUMBO_TAG_CODE, GUMBO_TAG_EM, GUMBO_TAG_FONT, GUMBO_TAG_I,
+                    GUMBO_TAG_NOBR, GUMBO_TAG_S, GUMBO_TAG_SMALL, GUMBO_TAG_STRIKE, GUMBO_TAG_STRONG, GUMBO_TAG_TT,
+                    GUMBO_TAG_U});
 }
 
 // Start tags the parser inserts and pops at once, or keeps no element for.
 bool opensNothing(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_AREA, GUMBO_TAG_BASE, GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND,
-                         GUMBO_TAG_BR, GUMBO_TAG_EMBED, GUMBO_TAG_HR, GUMBO_TAG_IMAGE, GUMBO_TAG_IMG,
-                         GUMBO_TAG_INPUT, GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK, GUMBO_TAG_MENUITEM,
-                         GUMBO_TAG_META, GUMBO_TAG_PARAM, GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK,
-                         GUMBO_TAG_WBR, GUMBO_TAG_ISINDEX, GUMBO_TAG_HTML, GUMBO_TAG_BODY,
-                         GUMBO_TAG_HEAD, GUMBO_TAG_FRAME});
+    return isOneOf(tag, {GUMBO_TAG_AREA,   GUMBO_TAG_BASE,  GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND, GUMBO_TAG_BR,
+                         GUMBO_TAG_EMBED,  GUMBO_TAG_HR,    GUMBO_TAG_IMAGE,    GUMBO_TAG_IMG,     GUMBO_TAG_INPUT,
+                         GUMBO_TAG_KEYGEN, GUMBO_TAG_LINK,  GUMBO_TAG_MENUITEM, GUMBO_TAG_META,    GUMBO_TAG_PARAM,
+                         GUMBO_TAG_SOURCE, GUMBO_TAG_TRACK, GUMBO_TAG_WBR,      GUMBO_TAG_ISINDEX, GUMBO_TAG_HTML,
+                         GUMBO_TAG_BODY,   GUMBO_TAG_HEAD,  GUMBO_TAG_FRAME});
 }
 
 bool closesParagraph(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE, GUMBO_TAG_BLOCKQUOTE,
-                         GUMBO_TAG_CENTER, GUMBO_TAG_DETAILS, GUMBO_TAG_DIR, GUMBO_TAG_DIV,
-                         GUMBO_TAG_DL, GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
-                         GUMBO_TAG_FOOTER, GUMBO_TAG_HEADER, GUMBO_TAG_HGROUP, GUMBO_TAG_MENU,
-                         GUMBO_TAG_NAV, GUMBO_TAG_OL, GUMBO_TAG_P, GUMBO_TAG_SECTION,
-                         GUMBO_TAG_SUMMARY, GUMBO_TAG_UL, GUMBO_TAG_PRE, GUMBO_TAG_LISTING,
-                         GUMBO_TAG_PLAINTEXT, GUMBO_TAG_HR, GUMBO_TAG_XMP, GUMBO_TAG_ISINDEX});
+    return isOneOf(tag, {GUMBO_TAG_ADDRESS,   GUMBO_TAG_ARTICLE,  GUMBO_TAG_ASIDE,      GUMBO_TAG_BLOCKQUOTE,
+                         GUMBO_TAG_CENTER,    GUMBO_TAG_DETAILS,  GUMBO_TAG_DIR,        GUMBO_TAG_DIV,
+                         GUMBO_TAG_DL,        GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
+                         GUMBO_TAG_FOOTER,    GUMBO_TAG_HEADER,   GUMBO_TAG_HGROUP,     GUMBO_TAG_MENU,
+                         GUMBO_TAG_NAV,       GUMBO_TAG_OL,       GUMBO_TAG_P,          GUMBO_TAG_SECTION,
+                         GUMBO_TAG_SUMMARY,   GUMBO_TAG_UL,       GUMBO_TAG_PRE,        GUMBO_TAG_LISTING,
+                         GUMBO_TAG_PLAINTEXT, GUMBO_TAG_HR,       GUMBO_TAG_XMP,        GUMBO_TAG_ISINDEX});
 }
 
 bool switchesTokenizer(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE, GUMBO_TAG_NOFRAMES, GUMBO_TAG_IFRAME,
-                         GUMBO_TAG_NOEMBED, GUMBO_TAG_XMP, GUMBO_TAG_TITLE, GUMBO_TAG_TEXTAREA});
+    return isOneOf(tag,
+                   {GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE, GUMBO_TAG_NOFRAMES, GUMBO_TAG_IFRAME, GUMBO_TAG_NOEMBED,
+                    GUMBO_TAG_XMP, GUMBO_TAG_TITLE, GUMBO_TAG_TEXTAREA});
 }
 
 bool isHeading(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3, GUMBO_TAG_H4, GUMBO_TAG_H5,
-                         GUMBO_TAG_H6});
+    return isOneOf(tag, {GUMBO_TAG_H1, GUMBO_TAG_H2, GUMBO_TAG_H3, GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6});
 }
 
 bool isTablePart(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_CAPTION, GUMBO_TAG_COL, GUMBO_TAG_COLGROUP, GUMBO_TAG_TBODY,
-                         GUMBO_TAG_TD, GUMBO_TAG_TFOOT, GUMBO_TAG_TH, GUMBO_TAG_THEAD, GUMBO_TAG_TR});
+    return isOneOf(tag,
+                   {GUMBO_TAG_CAPTION, GUMBO_TAG_COL, GUMBO_TAG_COLGROUP, GUMBO_TAG_TBODY, GUMBO_TAG_TD,
+                    GUMBO_TAG_TFOOT, GUMBO_TAG_TH, GUMBO_TAG_THEAD, GUMBO_TAG_TR});
 }
 
 // End tags that close their element when it is in scope.
 bool closesInScope(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_ADDRESS, GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE, GUMBO_TAG_BLOCKQUOTE,
-                         GUMBO_TAG_BUTTON, GUMBO_TAG_CENTER, GUMBO_TAG_DETAILS, GUMBO_TAG_DIR,
-                         GUMBO_TAG_DIV, GUMBO_TAG_DL, GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION,
-                         GUMBO_TAG_FIGURE, GUMBO_TAG_FOOTER, GUMBO_TAG_HEADER, GUMBO_TAG_HGROUP,
-                         GUMBO_TAG_LISTING, GUMBO_TAG_MENU, GUMBO_TAG_NAV, GUMBO_TAG_OL, GUMBO_TAG_PRE,
-                         GUMBO_TAG_SECTION, GUMBO_TAG_SUMMARY, GUMBO_TAG_UL, GUMBO_TAG_DD, GUMBO_TAG_DT});
+    return isOneOf(tag,
+                   {GUMBO_TAG_ADDRESS,  GUMBO_TAG_ARTICLE,    GUMBO_TAG_ASIDE,   GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BUTTON,
+                    GUMBO_TAG_CENTER,   GUMBO_TAG_DETAILS,    GUMBO_TAG_DIR,     GUMBO_TAG_DIV,        GUMBO_TAG_DL,
+                    GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,  GUMBO_TAG_FOOTER,     GUMBO_TAG_HEADER,
+                    GUMBO_TAG_HGROUP,   GUMBO_TAG_LISTING,    GUMBO_TAG_MENU,    GUMBO_TAG_NAV,        GUMBO_TAG_OL,
+                    GUMBO_TAG_PRE,      GUMBO_TAG_SECTION,    GUMBO_TAG_SUMMARY, GUMBO_TAG_UL,         GUMBO_TAG_DD,
+                    GUMBO_TAG_DT});
 }
 
 // Elements that break out of SVG and MathML content.
 bool leavesForeignContent(GumboTag tag)
 {
-    return isOneOf(tag, {GUMBO_TAG_B, GUMBO_TAG_BIG, GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY, GUMBO_TAG_BR,
-                         GUMBO_TAG_CENTER, GUMBO_TAG_CODE, GUMBO_TAG_DD, GUMBO_TAG_DIV, GUMBO_TAG_DL,
-                         GUMBO_TAG_DT, GUMBO_TAG_EM, GUMBO_TAG_EMBED, GUMBO_TAG_H1, GUMBO_TAG_H2,
-                         GUMBO_TAG_H3, GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6, GUMBO_TAG_HEAD,
-                         GUMBO_TAG_HR, GUMBO_TAG_I, GUMBO_TAG_IMG, GUMBO_TAG_LI, GUMBO_TAG_LISTING,
-                         GUMBO_TAG_MENU, GUMBO_TAG_META, GUMBO_TAG_NOBR, GUMBO_TAG_OL, GUMBO_TAG_P,
-                         GUMBO_TAG_PRE, GUMBO_TAG_RUBY, GUMBO_TAG_S, GUMBO_TAG_SMALL, GUMBO_TAG_SPAN,
-                         GUMBO_TAG_STRONG, GUMBO_TAG_STRIKE, GUMBO_TAG_SUB, GUMBO_TAG_SUP,
-                         GUMBO_TAG_TABLE, GUMBO_TAG_TT, GUMBO_TAG_U, GUMBO_TAG_UL, GUMBO_TAG_VAR});
+    return isOneOf(tag, {GUMBO_TAG_B,      GUMBO_TAG_BIG,    GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY,  GUMBO_TAG_BR,
+                         GUMBO_TAG_CENTER, GUMBO_TAG_CODE,   GUMBO_TAG_DD,         GUMBO_TAG_DIV,   GUMBO_TAG_DL,
+                         GUMBO_TAG_DT,     GUMBO_TAG_EM,     GUMBO_TAG_EMBED,      GUMBO_TAG_H1,    GUMBO_TAG_H2,
+                         GUMBO_TAG_H3,     GUMBO_TAG_H4,     GUMBO_TAG_H5,         GUMBO_TAG_H6,    GUMBO_TAG_HEAD,
+                         GUMBO_TAG_HR,     GUMBO_TAG_I,      GUMBO_TAG_IMG,        GUMBO_TAG_LI,    GUMBO_TAG_LISTING,
+                         GUMBO_TAG_MENU,   GUMBO_TAG_META,   GUMBO_TAG_NOBR,       GUMBO_TAG_OL,    GUMBO_TAG_P,
+                         GUMBO_TAG_PRE,    GUMBO_TAG_RUBY,   GUMBO_TAG_S,          GUMBO_TAG_SMALL, GUMBO_TAG_SPAN,
+                         GUMBO_TAG_STRONG, GUMBO_TAG_STRIKE, GUMBO_TAG_SUB,        GUMBO_TAG_SUP,   GUMBO_TAG_TABLE,
+                         GUMBO_TAG_TT,     GUMBO_TAG_U,      GUMBO_TAG_UL,         GUMBO_TAG_VAR});
 }
 
 // Names of HTML elements that SVG and MathML do not share. Gumbo 0.10.1
@@ -623,10 +620,11 @@ bool leavesForeignContent(GumboTag tag)
 bool isHtmlOnly(GumboTag tag)
 {
     return tag != GUMBO_TAG_UNKNOWN
-        && !isOneOf(tag, {GUMBO_TAG_SVG, GUMBO_TAG_MATH, GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
-                          GUMBO_TAG_MTEXT, GUMBO_TAG_MGLYPH, GUMBO_TAG_MALIGNMARK, GUMBO_TAG_ANNOTATION_XML,
-                          GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE, GUMBO_TAG_SCRIPT,
-                          GUMBO_TAG_STYLE, GUMBO_TAG_IMAGE, GUMBO_TAG_FONT, GUMBO_TAG_A});
+        && !isOneOf(tag,
+                    {GUMBO_TAG_SVG, GUMBO_TAG_MATH, GUMBO_TAG_MI, GUMBO_TAG_MO, GUMBO_TAG_MN, GUMBO_TAG_MS,
+                     GUMBO_TAG_MTEXT, GUMBO_TAG_MGLYPH, GUMBO_TAG_MALIGNMARK, GUMBO_TAG_ANNOTATION_XML,
+                     GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE, GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE,
+                     GUMBO_TAG_IMAGE, GUMBO_TAG_FONT, GUMBO_TAG_A});
 }
 
 bool isMathMlTextPoint(const Open &node)
@@ -637,8 +635,7 @@ bool isMathMlTextPoint(const Open &node)
 
 bool isHtmlPoint(const Open &node)
 {
-    return node.ns == Namespace::Svg
-        && isOneOf(node.tag, {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE});
+    return node.ns == Namespace::Svg && isOneOf(node.tag, {GUMBO_TAG_FOREIGNOBJECT, GUMBO_TAG_DESC, GUMBO_TAG_TITLE});
 }
 
 // The boundaries of "has an element in scope".
@@ -646,12 +643,11 @@ bool boundsScope(const Open &node)
 {
     switch (node.ns) {
     case Namespace::Html:
-        return isOneOf(node.tag, {GUMBO_TAG_APPLET, GUMBO_TAG_CAPTION, GUMBO_TAG_HTML, GUMBO_TAG_TABLE,
-                                  GUMBO_TAG_TD, GUMBO_TAG_TH, GUMBO_TAG_MARQUEE, GUMBO_TAG_OBJECT});
-    case Namespace::MathMl:
-        return isMathMlTextPoint(node) || node.tag == GUMBO_TAG_ANNOTATION_XML;
-    case Namespace::Svg:
-        return isHtmlPoint(node);
+        return isOneOf(node.tag,
+                       {GUMBO_TAG_APPLET, GUMBO_TAG_CAPTION, GUMBO_TAG_HTML, GUMBO_TAG_TABLE, GUMBO_TAG_TD,
+                        GUMBO_TAG_TH, GUMBO_TAG_MARQUEE, GUMBO_TAG_OBJECT});
+    case Namespace::MathMl: return isMathMlTextPoint(node) || node.tag == GUMBO_TAG_ANNOTATION_XML;
+    case Namespace::Svg: return isHtmlPoint(node);
     }
     return false;
 }
@@ -660,24 +656,24 @@ bool isSpecial(const Open &node)
 {
     if (node.ns != Namespace::Html)
         return boundsScope(node) && node.tag != GUMBO_TAG_TITLE;
-    return isOneOf(node.tag,
-                   {GUMBO_TAG_ADDRESS, GUMBO_TAG_APPLET, GUMBO_TAG_AREA, GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE,
-                    GUMBO_TAG_BASE, GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND, GUMBO_TAG_BLOCKQUOTE,
-                    GUMBO_TAG_BODY, GUMBO_TAG_BR, GUMBO_TAG_BUTTON, GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,
-                    GUMBO_TAG_COL, GUMBO_TAG_COLGROUP, GUMBO_TAG_MENUITEM, GUMBO_TAG_DD,
-                    GUMBO_TAG_DETAILS, GUMBO_TAG_DIR, GUMBO_TAG_DIV, GUMBO_TAG_DL, GUMBO_TAG_DT,
-                    GUMBO_TAG_EMBED, GUMBO_TAG_FIELDSET, GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,
-                    GUMBO_TAG_FOOTER, GUMBO_TAG_FORM, GUMBO_TAG_FRAME, GUMBO_TAG_FRAMESET, GUMBO_TAG_H1,
-                    GUMBO_TAG_H2, GUMBO_TAG_H3, GUMBO_TAG_H4, GUMBO_TAG_H5, GUMBO_TAG_H6, GUMBO_TAG_HEAD,
-                    GUMBO_TAG_HEADER, GUMBO_TAG_HGROUP, GUMBO_TAG_HR, GUMBO_TAG_HTML, GUMBO_TAG_IFRAME,
-                    GUMBO_TAG_IMG, GUMBO_TAG_INPUT, GUMBO_TAG_ISINDEX, GUMBO_TAG_LI, GUMBO_TAG_LINK,
-                    GUMBO_TAG_LISTING, GUMBO_TAG_MARQUEE, GUMBO_TAG_MENU, GUMBO_TAG_META, GUMBO_TAG_NAV,
-                    GUMBO_TAG_NOEMBED, GUMBO_TAG_NOFRAMES, GUMBO_TAG_NOSCRIPT, GUMBO_TAG_OBJECT,
-                    GUMBO_TAG_OL, GUMBO_TAG_P, GUMBO_TAG_PARAM, GUMBO_TAG_PLAINTEXT, GUMBO_TAG_PRE,
-                    GUMBO_TAG_SCRIPT, GUMBO_TAG_SECTION, GUMBO_TAG_SELECT, GUMBO_TAG_STYLE,
-                    GUMBO_TAG_SUMMARY, GUMBO_TAG_TABLE, GUMBO_TAG_TBODY, GUMBO_TAG_TD, GUMBO_TAG_TEXTAREA,
-                    GUMBO_TAG_TFOOT, GUMBO_TAG_TH, GUMBO_TAG_THEAD, GUMBO_TAG_TITLE, GUMBO_TAG_TR,
-                    GUMBO_TAG_UL, GUMBO_TAG_WBR, GUMBO_TAG_XMP});
+    return isOneOf(
+        node.tag,
+        {GUMBO_TAG_ADDRESS,    GUMBO_TAG_APPLET,   GUMBO_TAG_AREA,    GUMBO_TAG_ARTICLE,    GUMBO_TAG_ASIDE,
+         GUMBO_TAG_BASE,       GUMBO_TAG_BASEFONT, GUMBO_TAG_BGSOUND, GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BODY,
+         GUMBO_TAG_BR,         GUMBO_TAG_BUTTON,   GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,     GUMBO_TAG_COL,
+         GUMBO_TAG_COLGROUP,   GUMBO_TAG_MENUITEM, GUMBO_TAG_DD,      GUMBO_TAG_DETAILS,    GUMBO_TAG_DIR,
+         GUMBO_TAG_DIV,        GUMBO_TAG_DL,       GUMBO_TAG_DT,      GUMBO_TAG_EMBED,      GUMBO_TAG_FIELDSET,
+         GUMBO_TAG_FIGCAPTION, GUMBO_TAG_FIGURE,   GUMBO_TAG_FOOTER,  GUMBO_TAG_FORM,       GUMBO_TAG_FRAME,
+         GUMBO_TAG_FRAMESET,   GUMBO_TAG_H1,       GUMBO_TAG_H2,      GUMBO_TAG_H3,         GUMBO_TAG_H4,
+         GUMBO_TAG_H5,         GUMBO_TAG_H6,       GUMBO_TAG_HEAD,    GUMBO_TAG_HEADER,     GUMBO_TAG_HGROUP,
+         GUMBO_TAG_HR,         GUMBO_TAG_HTML,     GUMBO_TAG_IFRAME,  GUMBO_TAG_IMG,        GUMBO_TAG_INPUT,
+         GUMBO_TAG_ISINDEX,    GUMBO_TAG_LI,       GUMBO_TAG_LINK,    GUMBO_TAG_LISTING,    GUMBO_TAG_MARQUEE,
+         GUMBO_TAG_MENU,       GUMBO_TAG_META,     GUMBO_TAG_NAV,     GUMBO_TAG_NOEMBED,    GUMBO_TAG_NOFRAMES,
+         GUMBO_TAG_NOSCRIPT,   GUMBO_TAG_OBJECT,   GUMBO_TAG_OL,      GUMBO_TAG_P,          GUMBO_TAG_PARAM,
+         GUMBO_TAG_PLAINTEXT,  GUMBO_TAG_PRE,      GUMBO_TAG_SCRIPT,  GUMBO_TAG_SECTION,    GUMBO_TAG_SELECT,
+         GUMBO_TAG_STYLE,      GUMBO_TAG_SUMMARY,  GUMBO_TAG_TABLE,   GUMBO_TAG_TBODY,      GUMBO_TAG_TD,
+         GUMBO_TAG_TEXTAREA,   GUMBO_TAG_TFOOT,    GUMBO_TAG_TH,      GUMBO_TAG_THEAD,      GUMBO_TAG_TITLE,
+         GUMBO_TAG_TR,         GUMBO_TAG_UL,       GUMBO_TAG_WBR,     GUMBO_TAG_XMP});
 }
 
 enum class Scope { Default, ListItem, Button, Table };
@@ -706,10 +702,7 @@ public:
     bool inForeignContent() const { return !m_open.empty() && m_open.back().ns != Namespace::Html; }
 
     // The start tag opens an SVG or MathML element.
-    bool opensForeign(GumboTag t) const
-    {
-        return inForeignContent() && !startsAsHtml(t) && !leavesForeignContent(t);
-    }
+    bool opensForeign(GumboTag t) const { return inForeignContent() && !startsAsHtml(t) && !leavesForeignContent(t); }
 
     // The end tag closes an SVG or MathML element of that name.
     bool closesForeign(uint64_t hash) const
@@ -755,30 +748,34 @@ public:
             return true;
         }
         switch (t) {
-        case GUMBO_TAG_SCRIPT:
-            mode = TextMode::ScriptData;
-            return true;
-        case GUMBO_TAG_STYLE: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_IFRAME: case GUMBO_TAG_NOEMBED:
-        case GUMBO_TAG_TITLE: case GUMBO_TAG_TEXTAREA:
-            mode = TextMode::RawText;
-            return true;
+        case GUMBO_TAG_SCRIPT: mode = TextMode::ScriptData; return true;
+        case GUMBO_TAG_STYLE:
+        case GUMBO_TAG_NOFRAMES:
+        case GUMBO_TAG_IFRAME:
+        case GUMBO_TAG_NOEMBED:
+        case GUMBO_TAG_TITLE:
+        case GUMBO_TAG_TEXTAREA: mode = TextMode::RawText; return true;
         case GUMBO_TAG_XMP:
             closeParagraph();
             mode = TextMode::RawText;
             return true;
-        case GUMBO_TAG_SVG: case GUMBO_TAG_MATH:
+        case GUMBO_TAG_SVG:
+        case GUMBO_TAG_MATH:
             if (tag.selfClosing)
                 return true;
             return push(t, t == GUMBO_TAG_SVG ? Namespace::Svg : Namespace::MathMl, tag.name.hash);
-        default:
-            break;
+        default: break;
         }
         if (isTablePart(t) || t == GUMBO_TAG_TABLE)
             return startTablePart(tag, quirks);
         if (closesParagraph(t))
             closeParagraph();
         switch (t) {
-        case GUMBO_TAG_H1: case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5:
+        case GUMBO_TAG_H1:
+        case GUMBO_TAG_H2:
+        case GUMBO_TAG_H3:
+        case GUMBO_TAG_H4:
+        case GUMBO_TAG_H5:
         case GUMBO_TAG_H6:
             closeParagraph();
             if (isHeading(top()))
@@ -791,22 +788,24 @@ public:
             push(t, Namespace::Html, tag.name.hash);
             m_form = m_open.back().id;
             return true;
-        case GUMBO_TAG_LI: case GUMBO_TAG_DD: case GUMBO_TAG_DT:
+        case GUMBO_TAG_LI:
+        case GUMBO_TAG_DD:
+        case GUMBO_TAG_DT:
             closeListItem(t == GUMBO_TAG_LI);
             closeParagraph();
             break;
-        case GUMBO_TAG_PLAINTEXT:
-            mode = TextMode::PlainText;
-            break;
+        case GUMBO_TAG_PLAINTEXT: mode = TextMode::PlainText; break;
         case GUMBO_TAG_BUTTON:
             if (const auto at = findInScope(GUMBO_TAG_BUTTON, Scope::Default))
                 popFrom(*at);
             break;
-        case GUMBO_TAG_OPTION: case GUMBO_TAG_OPTGROUP:
+        case GUMBO_TAG_OPTION:
+        case GUMBO_TAG_OPTGROUP:
             if (top() == GUMBO_TAG_OPTION)
                 pop();
             break;
-        case GUMBO_TAG_RP: case GUMBO_TAG_RT:
+        case GUMBO_TAG_RP:
+        case GUMBO_TAG_RT:
             if (findInScope(GUMBO_TAG_RUBY, Scope::Default))
                 popImpliedEnds();
             break;
@@ -814,8 +813,7 @@ public:
             push(t, Namespace::Html, tag.name.hash);
             m_select = SelectMode{m_open.size() - 1, tableIsOpen()};
             return true;
-        default:
-            break;
+        default: break;
         }
         return push(t, Namespace::Html, tag.name.hash);
     }
@@ -844,25 +842,28 @@ public:
             if (const auto at = findInScope(GUMBO_TAG_LI, Scope::ListItem))
                 popFrom(*at);
             return;
-        case GUMBO_TAG_H1: case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5:
+        case GUMBO_TAG_H1:
+        case GUMBO_TAG_H2:
+        case GUMBO_TAG_H3:
+        case GUMBO_TAG_H4:
+        case GUMBO_TAG_H5:
         case GUMBO_TAG_H6:
             if (const auto at = findInScope(&isHeading))
                 popFrom(*at);
             return;
-        case GUMBO_TAG_FORM:
-            closeForm();
-            return;
-        case GUMBO_TAG_APPLET: case GUMBO_TAG_MARQUEE: case GUMBO_TAG_OBJECT: case GUMBO_TAG_TABLE:
+        case GUMBO_TAG_FORM: closeForm(); return;
+        case GUMBO_TAG_APPLET:
+        case GUMBO_TAG_MARQUEE:
+        case GUMBO_TAG_OBJECT:
+        case GUMBO_TAG_TABLE:
             if (const auto at = findInScope(t, Scope::Table))
                 popFrom(*at);
             return;
-        case GUMBO_TAG_FRAMESET:
-            m_framesets = std::max(m_framesets - 1, 0);
-            return;
-        case GUMBO_TAG_BODY: case GUMBO_TAG_HTML: case GUMBO_TAG_BR:
-            return;
-        default:
-            break;
+        case GUMBO_TAG_FRAMESET: m_framesets = std::max(m_framesets - 1, 0); return;
+        case GUMBO_TAG_BODY:
+        case GUMBO_TAG_HTML:
+        case GUMBO_TAG_BR: return;
+        default: break;
         }
         if (isTablePart(t)) {
             if (tableIsOpen()) {
@@ -888,7 +889,7 @@ public:
 private:
     struct SelectMode
     {
-        size_t index;       // of the <select>
+        size_t index; // of the <select>
         bool inTable;
     };
 
@@ -953,8 +954,9 @@ private:
     void popImpliedEnds()
     {
         while (!m_open.empty() && m_open.back().ns == Namespace::Html
-               && isOneOf(m_open.back().tag, {GUMBO_TAG_DD, GUMBO_TAG_DT, GUMBO_TAG_LI, GUMBO_TAG_OPTION,
-                                               GUMBO_TAG_OPTGROUP, GUMBO_TAG_P, GUMBO_TAG_RP, GUMBO_TAG_RT}))
+               && isOneOf(m_open.back().tag,
+                          {GUMBO_TAG_DD, GUMBO_TAG_DT, GUMBO_TAG_LI, GUMBO_TAG_OPTION, GUMBO_TAG_OPTGROUP, GUMBO_TAG_P,
+                           GUMBO_TAG_RP, GUMBO_TAG_RT}))
             pop();
     }
 
@@ -1081,23 +1083,22 @@ private:
     {
         const GumboTag t = tag.name.tag;
         switch (t) {
-        case GUMBO_TAG_OPTION: case GUMBO_TAG_OPTGROUP:
+        case GUMBO_TAG_OPTION:
+        case GUMBO_TAG_OPTGROUP:
             if (top() == GUMBO_TAG_OPTION)
                 pop();
             if (t == GUMBO_TAG_OPTGROUP && top() == GUMBO_TAG_OPTGROUP)
                 pop();
             return push(t, Namespace::Html, tag.name.hash);
-        case GUMBO_TAG_SELECT:
-            closeSelect();
-            return true;
-        case GUMBO_TAG_INPUT: case GUMBO_TAG_KEYGEN: case GUMBO_TAG_TEXTAREA:
+        case GUMBO_TAG_SELECT: closeSelect(); return true;
+        case GUMBO_TAG_INPUT:
+        case GUMBO_TAG_KEYGEN:
+        case GUMBO_TAG_TEXTAREA:
             if (!selectInScope())
                 return true;
             closeSelect();
             return start(tag, quirks, mode);
-        case GUMBO_TAG_SCRIPT:
-            mode = TextMode::ScriptData;
-            return true;
+        case GUMBO_TAG_SCRIPT: mode = TextMode::ScriptData; return true;
         default:
             if (m_select->inTable && (isTablePart(t) || t == GUMBO_TAG_TABLE) && t != GUMBO_TAG_COL
                 && t != GUMBO_TAG_COLGROUP) {
@@ -1112,8 +1113,7 @@ private:
     {
         switch (t) {
         case GUMBO_TAG_OPTGROUP:
-            if (top() == GUMBO_TAG_OPTION && m_open.size() >= 2
-                && m_open[m_open.size() - 2].tag == GUMBO_TAG_OPTGROUP)
+            if (top() == GUMBO_TAG_OPTION && m_open.size() >= 2 && m_open[m_open.size() - 2].tag == GUMBO_TAG_OPTGROUP)
                 pop();
             if (top() == GUMBO_TAG_OPTGROUP)
                 pop();
@@ -1149,8 +1149,7 @@ class PageEditor
 public:
     explicit PageEditor(const QByteArray &page)
         : m_page(page)
-    {
-    }
+    { }
 
     void replace(size_t from, size_t to, string_view replacement)
     {
@@ -1195,8 +1194,7 @@ public:
     explicit Guard(const QByteArray &page)
         : m_scanner(string_view(page.constData(), static_cast<size_t>(page.size())))
         , m_editor(page)
-    {
-    }
+    { }
 
     QByteArray run()
     {
@@ -1233,7 +1231,7 @@ private:
             seen = true;
         }
         const bool kept = m_model.opensForeign(t) && isHtmlOnly(t) ? keep(tag, foreignName(tag), foreignSpelling(tag))
-                                                                    : keep(tag, tag.name, {});
+                                                                   : keep(tag, tag.name, {});
         if (!kept)
             ++m_droppedEnds[t];
     }

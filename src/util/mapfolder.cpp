@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/mapfolder.h"
 
 #include <QCoreApplication>
@@ -24,8 +25,7 @@ struct SettingsEntry
     QString name() const { return section + u'/' + key; }
 };
 
-constexpr SettingsEntry kMapFolderEntry{QLatin1String("Corvale"), QLatin1String("MapFolder"),
-                                        QLatin1String("Path")};
+constexpr SettingsEntry kMapFolderEntry{QLatin1String("Corvale"), QLatin1String("MapFolder"), QLatin1String("Path")};
 
 } // namespace
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <utility>
@@ -27,7 +28,9 @@ class MapFolder
 {
 public:
     // `program` stands for the program's own folder; tests give another.
-    explicit MapFolder(QString program = programFolder()) : m_program(std::move(program)) {}
+    explicit MapFolder(QString program = programFolder())
+        : m_program(std::move(program))
+    { }
 
     const QString &path() const { return m_path; }
     // As given, for the rest of the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -7,13 +8,13 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include "fakelookupclock.h"
 #include "lookup/inputrules.h"
+#include "lookup/lookupclient.h"
 #include "lookup/pagetext.h"
 #include "lookup/parserguard.h"
-#include "lookup/lookupclient.h"
 #include "lookupprobes.h"
 #include "rawhttpserver.h"
-#include "fakelookupclock.h"
 #include "scriptedtransport.h"
 
 using namespace Qt::StringLiterals;
@@ -29,8 +30,9 @@ const QByteArray kMapLink = "http://lookup.test/lookups/mapY.asp?phone=312555014
 QByteArray phonePage(const QByteArray &extra, bool heading = true)
 {
     return (heading ? "<h3>Result for Phone Number</h3><div>(312) 555-0142</div>" : "")
-        + QByteArray("<table><tr><td>Company</td><td>Pine Hollow Bakery</td></tr><tr><td>Address</td>"
-                     "<td>12 Elm St</td></tr><tr><td colspan=2>Springfield, IL 62701</td></tr></table>")
+        + QByteArray(
+               "<table><tr><td>Company</td><td>Pine Hollow Bakery</td></tr><tr><td>Address</td>"
+               "<td>12 Elm St</td></tr><tr><td colspan=2>Springfield, IL 62701</td></tr></table>")
         + extra;
 }
 QByteArray linkTo(const QByteArray &href)
@@ -39,7 +41,8 @@ QByteArray linkTo(const QByteArray &href)
 }
 LookupAnswer mapPage(const QByteArray &afterBorder, const QByteArray &before = {})
 {
-    return answer(200, "<script>" + before + "</script><!--TitleBorder in Shared.asp --><script>" + afterBorder + "</script>");
+    return answer(
+        200, "<script>" + before + "</script><!--TitleBorder in Shared.asp --><script>" + afterBorder + "</script>");
 }
 QByteArray usPage(const QByteArray &position, const QByteArray &tail = "<a href=mapY.asp?zip4=62701-1234>MapY</a>")
 {
@@ -55,7 +58,6 @@ QByteArray canadianPage(const QByteArray &lat, const QByteArray &lon, const QByt
         page += "<tr><td align=right>Longitude</td><td align=left><b>" + lon + "</b> Degrees West</td></tr>";
     return page + "<tr><td><a href=g>Google</a>&nbsp;&nbsp;<a href=" + map + ">Yahoo</a></td></tr></table>";
 }
-
 
 using Script = std::function<void(RawConnection &)>;
 
@@ -92,8 +94,9 @@ Script moved(int status, const std::string &target, const std::string &location)
 }
 const QString kHeld = u"LAT|LON|LINK|TEXT"_s;
 // The phone page read whole, its map at %1 (~ for the base).
-const QString kFound = u"39.78|-89.65|~%1|\tPine Hollow Bakery\r\n\t12 Elm St\r\nSpringfield, IL 62701\r\n"
-                       "(312) 555-0142\r\nLatitude: 39.78, Longitude: -89.65"_s;
+const QString kFound =
+    u"39.78|-89.65|~%1|\tPine Hollow Bakery\r\n\t12 Elm St\r\nSpringfield, IL 62701\r\n"
+    "(312) 555-0142\r\nLatitude: 39.78, Longitude: -89.65"_s;
 
 // Latitude|Longitude|MapLink|ResultText after a lookup (one field: by phone) that
 // the caller starts with LAT|LON|LINK|TEXT: what it does not assign must stay.
@@ -133,12 +136,12 @@ private Q_SLOTS:
 
 void TestLookup::lookups_data()
 {
-    QTest::addColumn<QStringList>("fields");   // one: the phone lookup; four: the address lookup
+    QTest::addColumn<QStringList>("fields"); // one: the phone lookup; four: the address lookup
     QTest::addColumn<QList<LookupAnswer>>("answers");
-    QTest::addColumn<QString>("expected");   // Latitude|Longitude|MapLink|ResultText, ~ for the base
+    QTest::addColumn<QString>("expected"); // Latitude|Longitude|MapLink|ResultText, ~ for the base
     QTest::addColumn<int>("requests");
     QTest::addColumn<int>("pauses");
-    QTest::addColumn<QString>("sent");   // the first request, where a row is about it
+    QTest::addColumn<QString>("sent"); // the first request, where a row is about it
 
     const QStringList phone{u"3125550142"_s};
     const QString link = u"|~lookups/mapY.asp?phone=3125550142|"_s;
@@ -160,8 +163,10 @@ void TestLookup::lookups_data()
         u"5|LON"_s + link + text + u"(312) 555-0142\r\nLatitude: 5, Longitude: LON"_s, 2);
     row("figures before the title border are not taken", {first, mapPage({}, "//alert(1)//alert(2)")},
         u"LAT|LON"_s + link + text + u"(312) 555-0142\r\nLatitude: LAT, Longitude: LON"_s, 2);
-    row("no title border: only the link", {first, answer(200, "//alert(1)//alert(2)")}, u"LAT|LON"_s + link + u"TEXT"_s, 2);
-    row("a figure without its bracket ends the lookup", {first, mapPage("//alert(1)//alert(2")}, u"1|LON"_s + link + u"TEXT"_s, 2);
+    row("no title border: only the link", {first, answer(200, "//alert(1)//alert(2)")}, u"LAT|LON"_s + link + u"TEXT"_s,
+        2);
+    row("a figure without its bracket ends the lookup", {first, mapPage("//alert(1)//alert(2")},
+        u"1|LON"_s + link + u"TEXT"_s, 2);
     row("map page not 200: one try, only the link", {first, busy, map}, u"LAT|LON"_s + link + u"TEXT"_s, 2);
     row("double-quoted link", {answer(200, phonePage(linkTo('"' + kMapLink + '"'))), map}, full, 2);
     row("single-quoted relative link", {answer(200, phonePage(linkTo("'mapY.asp?phone=3125550142'"))), map}, full, 2);
@@ -175,18 +180,18 @@ void TestLookup::lookups_data()
     row("character references in the link decoded", {answer(200, phonePage(linkTo("'" + kMapLink + "&amp;z=1'"))), map},
         QString(full).replace(u"0142|"_s, u"0142&z=1|"_s), 2);
     row("blanks around the link dropped", {answer(200, phonePage(linkTo("\" " + kMapLink + " \""))), map}, full, 2);
-    row("an unquoted link ends at white space", {answer(200, phonePage("<a href=" + kMapLink + "\tclass=m>Map-Y</a>")), map},
-        full, 2);
+    row("an unquoted link ends at white space",
+        {answer(200, phonePage("<a href=" + kMapLink + "\tclass=m>Map-Y</a>")), map}, full, 2);
     row("no href before Map-Y", {answer(200, "<div>>Map-Y</div><div>Prefix x Landline</div>")},
         u"LAT|LON|~lookups/mapY.asp?zip4=|This phone is Landline"_s, 1);
     row("map-y in small letters is no link", {lineType("<a href=" + kMapLink + ">map-y</a><p>Prefix x Landline")},
         u"LAT|LON|~lookups/mapY.asp?zip4=|This phone is Landline"_s, 1);
     row("CELLULAR: no map", {lineType("<tr><td>Prefix</td><td>Line CELLULAR</td></tr>")},
         u"LAT|LON|LINK|This phone is CELLULAR"_s, 1);
-    row("the last line type, the ZIP map", {lineType("<p>Prefix a Cellular<p>Prefix b Landline<p>Primary ZIP Code: IL 62701")},
+    row("the last line type, the ZIP map",
+        {lineType("<p>Prefix a Cellular<p>Prefix b Landline<p>Primary ZIP Code: IL 62701")},
         u"LAT|LON|~lookups/mapY.asp?zip4=62701|This phone is Landline"_s, 1);
-    row("prefix without a blank is no line type", {lineType("<tr><td>Prefix</td><td>Landline</td></tr>")},
-        kHeld, 1);
+    row("prefix without a blank is no line type", {lineType("<tr><td>Prefix</td><td>Landline</td></tr>")}, kHeld, 1);
     // The service answers 500 while busy: six tries with a pause between.
     row("500 six times", {busy, busy, busy, busy, busy, busy, first, map}, kHeld, 6, 5);
     row("200 on the third try", {busy, answer(404), first, map}, full, 4, 2);
@@ -198,19 +203,27 @@ void TestLookup::lookups_data()
         {"latin-1 named", "text/html; Charset=ISO-8859-1", "Caf\xe9", u"Caf\u00e9"_s},
         {"quoted charset", "text/html; charset=\"windows-1252\"; x=y", "\x80", u"\u20ac"_s},
         {"unknown charset read as utf-8", "text/html; charset=x-nonesuch", "Caf\xc3\xa9", u"Caf\u00e9"_s},
-        {"invalid bytes replaced", "text/html", "A\xff" "B", u"A\ufffdB"_s}};
+        {"invalid bytes replaced", "text/html",
+         "A\xff"
+         "B",
+         u"A\ufffdB"_s}};
     // A byte-order mark names the encoding before the header's charset does.
-    const QString cafe = u"<table><tr><td>Company</td><td>Caf\u00e9</td></tr></table>"_s + QString::fromLatin1(linkTo(kMapLink));
-    for (const auto &[name, encoding, mark] : {std::tuple{"UTF-16LE by its mark", QStringConverter::Utf16LE, "\xff\xfe"},
-                                              {"UTF-16BE by its mark", QStringConverter::Utf16BE, "\xfe\xff"},
-                                              {"UTF-8 mark over the header", QStringConverter::Utf8, "\xef\xbb\xbf"}}) {
+    const QString cafe = u"<table><tr><td>Company</td><td>Caf\u00e9</td></tr></table>"_s
+        + QString::fromLatin1(linkTo(kMapLink));
+    for (const auto &[name, encoding, mark] :
+         {std::tuple{"UTF-16LE by its mark", QStringConverter::Utf16LE, "\xff\xfe"},
+          {"UTF-16BE by its mark", QStringConverter::Utf16BE, "\xfe\xff"},
+          {"UTF-8 mark over the header", QStringConverter::Utf8, "\xef\xbb\xbf"}}) {
         charsets.append({name, "text/html; charset=ISO-8859-1", mark + QStringEncoder(encoding).encode(cafe), {}});
     }
     for (const auto &[name, type, bytes, shown] : charsets) {
-        const QByteArray body = shown.isEmpty() ? bytes : "<table><tr><td>Company</td><td>" + bytes + "</td></tr></table>" + linkTo(kMapLink);
+        const QByteArray body = shown.isEmpty()
+            ? bytes
+            : "<table><tr><td>Company</td><td>" + bytes + "</td></tr></table>" + linkTo(kMapLink);
         row(name, {answer(200, body, type), mapPage({})},
             u"LAT|LON"_s + link + u'\t' + (shown.isEmpty() ? u"Caf\u00e9"_s : shown)
-                + u"\r\n\r\n\r\n3125550142\r\nLatitude: LAT, Longitude: LON"_s, 2);
+                + u"\r\n\r\n\r\n3125550142\r\nLatitude: LAT, Longitude: LON"_s,
+            2);
     }
 
     // Characters that would add or cut query fields travel encoded; placeholders are filled once.
@@ -240,9 +253,11 @@ void TestLookup::lookups_data()
         u"39.80|LON|LINK|Latitude: 39.80, Longitude: LON"_s, 1, 0, il);
     row("US: no latitude marker", {answer(200, "<b>39.80</b> Degrees North &nbsp;&nbsp;<b>89.64</b>")},
         u"LAT|LON|LINK|Latitude: LAT, Longitude: LON"_s, 1, 0, il);
-    row("US: a quoted link keeps its closing quote", {answer(200, usPage(position, "<a href=\"mapY.asp?zip4=62701-1234\">MapY</a>"))},
+    row("US: a quoted link keeps its closing quote",
+        {answer(200, usPage(position, "<a href=\"mapY.asp?zip4=62701-1234\">MapY</a>"))},
         QString(found).replace(u"1234|"_s, u"1234\"|"_s), 1, 0, il);
-    row("US: the last ZIP before MapY", {answer(200, usPage(position, "62701 x <a href=mapY.asp?zip4=62701-9>MapY</a>"))},
+    row("US: the last ZIP before MapY",
+        {answer(200, usPage(position, "62701 x <a href=mapY.asp?zip4=62701-9>MapY</a>"))},
         QString(found).replace(u"1234|"_s, u"9|"_s), 1, 0, il);
     row("US: no ZIP before MapY", {answer(200, usPage(position, "<a href=mapY.asp?zip4=99999>MapY</a> 62701"))},
         u"39.80|-89.64|LINK|Latitude: 39.80, Longitude: -89.64"_s, 1, 0, il);
@@ -251,10 +266,11 @@ void TestLookup::lookups_data()
     row("Canadian layout", {answer(200, canadianPage("45.42", "75.70", "mapY.asp?postcode=K1A0B1"))},
         u"45.42|-75.70|~lookups/mapY.asp?postcode=K1A0B1|Latitude: 45.42, Longitude: -75.70"_s, 1, 0,
         {u"1 Maple"_s, u"Ottawa"_s, u"ON"_s, u"K1A0B1"_s});
-    row("Canadian layout chosen by the answer, each value on its own", {answer(200, canadianPage("45.42", {}, "m.asp"))},
+    row("Canadian layout chosen by the answer, each value on its own",
+        {answer(200, canadianPage("45.42", {}, "m.asp"))},
         u"45.42|LON|~lookups/m.asp|Latitude: 45.42, Longitude: LON"_s, 1, 0, il);
-    row("address: 503 six times", {answer(503), answer(503), answer(503), answer(503), answer(503), answer(503)},
-        kHeld, 6, 5, il);
+    row("address: 503 six times", {answer(503), answer(503), answer(503), answer(503), answer(503), answer(503)}, kHeld,
+        6, 5, il);
 }
 
 void TestLookup::lookups()
@@ -286,7 +302,7 @@ void TestLookup::lookups()
 void TestLookup::inputRules_data()
 {
     QTest::addColumn<QStringList>("typed");
-    QTest::addColumn<QString>("taken");   // the number, or whether the address is complete
+    QTest::addColumn<QString>("taken"); // the number, or whether the address is complete
 
     QTest::newRow("separators removed, nothing else") << QStringList{u"(312) 555-0142.+\t_"_s} << u"3125550142+\t_"_s;
     QTest::newRow("complete, nothing trimmed") << QStringList{u" "_s, u" "_s, u"  "_s, u"     "_s} << u"complete"_s;
@@ -310,7 +326,7 @@ void TestLookup::inputRules()
 void TestLookup::rendering_data()
 {
     QTest::addColumn<QByteArray>("page");
-    QTest::addColumn<QString>("lines");   // joined by |
+    QTest::addColumn<QString>("lines"); // joined by |
     const auto row = [](const char *name, const QByteArray &page, const QString &lines) {
         QTest::newRow(name) << page << lines;
     };
@@ -319,31 +335,42 @@ void TestLookup::rendering_data()
     row("cells joined by tab, a line per row across row groups",
         "<table><thead><tr><td>Company</td><th>Pine</th></tr></thead><tbody><tr><td>c</td></tr></tbody></table>after",
         u"Company\tPine|c|after"_s);
-    row("a blank line between paragraphs, none at the ends", "<p>one</p><p>two</p><div>three</div>", u"one||two||three"_s);
-    row("br ends a line, two leave an empty one, list items end lines", "first<br>second<br><br>third<ul><li>a<li>b</ul>",
-        u"first|second||third|a|b"_s);
-    row("entities decoded, nbsp kept", "<div>Smith &amp; Sons&nbsp;Ltd &lt;b&gt; &#233;</div>", u"Smith & Sons\u00a0Ltd <b> \u00e9"_s);
+    row("a blank line between paragraphs, none at the ends", "<p>one</p><p>two</p><div>three</div>",
+        u"one||two||three"_s);
+    row("br ends a line, two leave an empty one, list items end lines",
+        "first<br>second<br><br>third<ul><li>a<li>b</ul>", u"first|second||third|a|b"_s);
+    row("entities decoded, nbsp kept", "<div>Smith &amp; Sons&nbsp;Ltd &lt;b&gt; &#233;</div>",
+        u"Smith & Sons\u00a0Ltd <b> \u00e9"_s);
     row("head, script, style, template, noscript and hidden give nothing",
         "<head><title>T</title><style>p{}</style></head><script>s='<p>no</p>';</script>Shown<noscript>n</noscript>"
-        "<template>t</template><div hidden>h</div><input type=hidden value=v>", u"Shown"_s);
+        "<template>t</template><div hidden>h</div><input type=hidden value=v>",
+        u"Shown"_s);
     row("white space collapses, trimmed at line ends",
-        "<div>\n   Result  for\tPhone   Number \n</div><div> <b>x</b> <i> y</i> </div>", u"Result for Phone Number|x y"_s);
+        "<div>\n   Result  for\tPhone   Number \n</div><div> <b>x</b> <i> y</i> </div>",
+        u"Result for Phone Number|x y"_s);
     row("pre keeps white space and a CR of its own", "<pre>a  b\n  c&#13;d</pre>", u"a  b|  c\rd"_s);
     // Pages that once took the parser minutes, gigabytes or its whole stack: a
     // prefix, a piece repeated (%1: its number), a suffix; their text is "x".
-    const QList<std::tuple<QByteArray, QByteArray, int, QByteArray>> hostile{
-        {"", "<div>", 100000, "x"}, {"", "<i><div>", 50000, "x"}, {"", "<b id=%1>", 100000, "x"},
-        {"", "<p><b id=%1></p>", 60000, "x"}, {"", "<b><div></b>", 80000, "x"}, {"", "<form><div></form>", 20000, "x"},
-        {"", "<body a%1><html b%1>", 90000, "x"}, {"<svg>", "<g>", 2900000, "x"}, {"<div", " a%1", 120000, ">x"}};
+    const QList<std::tuple<QByteArray, QByteArray, int, QByteArray>> hostile{{"", "<div>", 100000, "x"},
+                                                                             {"", "<i><div>", 50000, "x"},
+                                                                             {"", "<b id=%1>", 100000, "x"},
+                                                                             {"", "<p><b id=%1></p>", 60000, "x"},
+                                                                             {"", "<b><div></b>", 80000, "x"},
+                                                                             {"", "<form><div></form>", 20000, "x"},
+                                                                             {"", "<body a%1><html b%1>", 90000, "x"},
+                                                                             {"<svg>", "<g>", 2900000, "x"},
+                                                                             {"<div", " a%1", 120000, ">x"}};
     for (const auto &[prefix, piece, count, suffix] : hostile) {
         QByteArray page = prefix;
         for (int i = 0; i < count; ++i)
             page += QByteArray(piece).replace("%1", QByteArray::number(i));
-        QTest::newRow(qPrintable(QString::number(count) + u' ' + QString::fromLatin1(piece))) << page + suffix << u"x"_s;
+        QTest::newRow(qPrintable(QString::number(count) + u' ' + QString::fromLatin1(piece)))
+            << page + suffix << u"x"_s;
     }
     row("frameset nested 800,000 deep", QByteArray("<frameset>").repeated(800000), {});
     row("250,000 b before text", QByteArray("<b>x").repeated(250000), QString(250000, u'x'));
-    row("100,000 cells in one row", "<table><tr>" + QByteArray("<td>c</td>").repeated(100000), QStringList(100000, u"c"_s).join(u'\t'));
+    row("100,000 cells in one row", "<table><tr>" + QByteArray("<td>c</td>").repeated(100000),
+        QStringList(100000, u"c"_s).join(u'\t'));
     row("an SVG select in a table", "<table><svg><select><desc>c<select><tr>", u"c"_s);
     row("one line of a mebibyte", "<p>" + QByteArray("a").repeated(1 << 20), QString(1 << 20, u'a'));
 }
@@ -365,9 +392,10 @@ void TestLookup::parserGuard_data()
         QTest::newRow(name) << page << bounded;
     };
 
-    const QByteArray ordinary = "<!DOCTYPE html><html><head><title>T</title><style>p{}</style></head><body><div><table>"
-                                "<tr><td>Company</td><td>Pine &amp; Co</td></tr></table><p>one<br>two</p><ul><li>a<li>b</ul>"
-                                "</div></body></html>";
+    const QByteArray ordinary =
+        "<!DOCTYPE html><html><head><title>T</title><style>p{}</style></head><body><div><table>"
+        "<tr><td>Company</td><td>Pine &amp; Co</td></tr></table><p>one<br>two</p><ul><li>a<li>b</ul>"
+        "</div></body></html>";
     row("an ordinary page passes unchanged", ordinary, ordinary);
     row("formatting tags left out, a hidden one a hidden span, a '<' before one stays text",
         "<p><b>bold</b> <a href=\"m.asp\">link</a> <FONT color=red>red</font><i></p><b class=x hidden>s</b >t<<b>div>x",
@@ -379,13 +407,15 @@ void TestLookup::parserGuard_data()
     row("an escaped script part does not end at </script>", "<script><!--<script></script><b>--></script><b>x",
         "<script><!--<script></script><b>--></script>x");
     row("only the attributes the rendering reads stay, as written",
-        "<div class=a HIDDEN style='x>y' id=b>x</div><input value=v type = \"hidden\" ><isindex prompt='Find:' action=/s>"
-        "<p title=t/>", "<div HIDDEN>x</div><input type = \"hidden\"><isindex prompt='Find:'><p>");
+        "<div class=a HIDDEN style='x>y' id=b>x</div><input value=v type = \"hidden\" ><isindex prompt='Find:' "
+        "action=/s>"
+        "<p title=t/>",
+        "<div HIDDEN>x</div><input type = \"hidden\"><isindex prompt='Find:'><p>");
     row("each of them once; a slash ends an unquoted value only after a blank; end tags lose theirs",
         "<input type=a type=hidden hidden=1 hidden><input type=hidden/><input type=hidden /><p>x</p class=y>",
         "<input hidden=1 type=a><input type=hidden/><input type=hidden /><p>x</p>");
-    row("later html and body tags lose their attributes", "<html hidden lang=en><body a=1><p>x<body hidden b=2><html c=3>",
-        "<html hidden><body><p>x<body><html>");
+    row("later html and body tags lose their attributes",
+        "<html hidden lang=en><body a=1><p>x<body hidden b=2><html c=3>", "<html hidden><body><p>x<body><html>");
     const int deep = kMaxParserNesting + 44;
     row("nesting past the limit is left out, with its end tags",
         QByteArray("<div>").repeated(deep) + "x" + QByteArray("</div>").repeated(deep) + "y",
@@ -424,38 +454,46 @@ void TestLookup::parseOverBudgetGivesNoText()
 // 2-second waits, whatever the server does.
 void TestLookup::overTheWire_data()
 {
-    QTest::addColumn<Script>("script");   // none: nobody listens
-    QTest::addColumn<QString>("expected");   // as lookUp() gives it, ~ for the base
+    QTest::addColumn<Script>("script"); // none: nobody listens
+    QTest::addColumn<QString>("expected"); // as lookUp() gives it, ~ for the base
     QTest::addColumn<QStringList>("requests");
-    QTest::addColumn<int>("posts");   // each with its 2-second wait
+    QTest::addColumn<int>("posts"); // each with its 2-second wait
     QTest::addColumn<int>("pauses");
-    QTest::addColumn<int>("clockDivisor");   // 10 where only the wait ends a stall; 1 keeps a slow machine from ending others
+    QTest::addColumn<int>(
+        "clockDivisor"); // 10 where only the wait ends a stall; 1 keeps a slow machine from ending others
 
     const QString lineType = u"LAT|LON|~lookups/mapY.asp?zip4=62701|This phone is Landline"_s;
     const QStringList first{kPhoneRequest};
-    const auto row = [](const char *name, const Script &script, const QString &expected,
-                        const QStringList &requests, int posts, int pauses = 0, int divisor = 1) {
+    const auto row = [](const char *name, const Script &script, const QString &expected, const QStringList &requests,
+                        int posts, int pauses = 0, int divisor = 1) {
         QTest::newRow(name) << script << expected << requests << posts << pauses << divisor;
     };
 
     row("connection refused", {}, kHeld, {}, 1);
-    row("closed without an answer", [](RawConnection &) {}, kHeld, first, 1);
-    row("no answer within the wait", [](RawConnection &c) { c.stall(); }, kHeld, first, 1, 0, 10);
+    row(
+        "closed without an answer", [](RawConnection &) {}, kHeld, first, 1);
+    row(
+        "no answer within the wait", [](RawConnection &c) { c.stall(); }, kHeld, first, 1, 0, 10);
     row("reset in the middle of the body", answering([](RawConnection &c) {
             c.send(withLength(kPhonePage.size()) + kRows);
             c.reset();
-        }), kHeld, first, 1);
+        }),
+        kHeld, first, 1);
     // A page cut short would read as another page: a cellular line as a ZIP map.
     row("the body stalls past the wait: no answer", answering([](RawConnection &c) {
             c.send(withLength(kPhonePage.size()) + kRows);
             c.stall();
-        }), kHeld, first, 1, 0, 10);
-    row("a map page cut at the wait: no figures", [](RawConnection &c) {
+        }),
+        kHeld, first, 1, 0, 10);
+    row(
+        "a map page cut at the wait: no figures",
+        [](RawConnection &c) {
             if (c.target().find("mapY.asp") == std::string::npos)
                 return void(c.send(response(200, kPhonePage)));
             c.send(withLength(kMapAnswer.size()) + kMapAnswer.substr(0, kMapAnswer.find("-89")));
             c.stall();
-        }, u"LAT|LON|~lookups/mapY.asp?phone=3125550142|TEXT"_s, {kPhoneRequest, kMapRequest}, 2, 0, 10);
+        },
+        u"LAT|LON|~lookups/mapY.asp?phone=3125550142|TEXT"_s, {kPhoneRequest, kMapRequest}, 2, 0, 10);
     row("a length shorter than the body: the page ends there",
         answering([](RawConnection &c) { c.send(withLength(kRows.size()) + kPhonePage); }), lineType, first, 1);
     row("a length longer than the body, then closed",
@@ -470,21 +508,30 @@ void TestLookup::overTheWire_data()
                 return void(c.send(response(200, kPhonePage)));
             if (c.send(responseHead(500) + "Content-Length: 9437184\r\n\r\n"))
                 c.sendForever(std::string(1 << 16, ' '), false);
-        }), kFound.arg(u"lookups/mapY.asp?phone=3125550142"_s), {kPhoneRequest, kMapRequest}, 3, 1);
-    row("a body growing past 8 MiB", [](RawConnection &c) {
+        }),
+        kFound.arg(u"lookups/mapY.asp?phone=3125550142"_s), {kPhoneRequest, kMapRequest}, 3, 1);
+    row(
+        "a body growing past 8 MiB",
+        [](RawConnection &c) {
             c.send(responseHead(200) + "Transfer-Encoding: chunked\r\n\r\n");
             c.sendForever(kPhonePage + std::string(64 * 1024, ' '), true);
-        }, kHeld, first, 1);
+        },
+        kHeld, first, 1);
     // A few kilobytes on the wire that inflate to 9 MiB.
-    const std::string bomb = qCompress(QByteArray::fromStdString(kPhonePage + std::string(9 << 20, ' '))).mid(4).toStdString();
+    const std::string bomb =
+        qCompress(QByteArray::fromStdString(kPhonePage + std::string(9 << 20, ' '))).mid(4).toStdString();
     row("a deflated body inflating past 8 MiB", answering([bomb](RawConnection &c) {
-            c.send(responseHead(200, "Content-Encoding: deflate\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n")
+            c.send(responseHead(200,
+                                "Content-Encoding: deflate\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n")
                    + "\r\n" + bomb);
-        }), kHeld, first, 1);
+        }),
+        kHeld, first, 1);
 
     row("301: asked for with GET, the map link read against the new address", moved(301, "/to/p", "/to/p"),
-        kFound.arg(u"to/mapY.asp?phone=3125550142"_s), {kPhoneRequest, u"GET /to/p"_s, u"POST /to/mapY.asp?phone=3125550142"_s}, 2);
-    row("302 to a full address", moved(302, "/found", "http://127.0.0.1:PORT/found"), kFound.arg(u"mapY.asp?phone=3125550142"_s),
+        kFound.arg(u"to/mapY.asp?phone=3125550142"_s),
+        {kPhoneRequest, u"GET /to/p"_s, u"POST /to/mapY.asp?phone=3125550142"_s}, 2);
+    row("302 to a full address", moved(302, "/found", "http://127.0.0.1:PORT/found"),
+        kFound.arg(u"mapY.asp?phone=3125550142"_s),
         {kPhoneRequest, u"GET /found"_s, u"POST /mapY.asp?phone=3125550142"_s}, 2);
     row("307: the form is sent again", moved(307, "/kept", "/kept"), kFound.arg(u"mapY.asp?phone=3125550142"_s),
         {kPhoneRequest, u"POST /kept"_s, u"POST /mapY.asp?phone=3125550142"_s}, 2);
@@ -492,9 +539,12 @@ void TestLookup::overTheWire_data()
     QStringList loop{kPhoneRequest};
     for (int i = 0; i < 10; ++i)
         loop << (i % 2 == 0 ? u"GET /loop"_s : u"GET /pool"_s);
-    row("a redirect loop ends after ten", [](RawConnection &c) {
+    row(
+        "a redirect loop ends after ten",
+        [](RawConnection &c) {
             c.send(responseHead(302, c.target() == "/loop" ? "Location: /pool\r\n\r\n" : "Location: /loop\r\n\r\n"));
-        }, kHeld, loop, 1);
+        },
+        kHeld, loop, 1);
 }
 
 void TestLookup::overTheWire()
@@ -528,8 +578,9 @@ void TestLookup::overTheWire()
     // Every POST an empty form.
     for (const std::string &head : server->heads()) {
         const QByteArray h = QByteArray::fromStdString(head).toLower();
-        QVERIFY2(!h.startsWith("post ") || (h.contains("\r\ncontent-type: application/x-www-form-urlencoded\r\n")
-                                            && h.contains("\r\ncontent-length: 0\r\n") && h.endsWith("\r\n\r\n")),
+        QVERIFY2(!h.startsWith("post ")
+                     || (h.contains("\r\ncontent-type: application/x-www-form-urlencoded\r\n")
+                         && h.contains("\r\ncontent-length: 0\r\n") && h.endsWith("\r\n\r\n")),
                  h.constData());
     }
 }
@@ -537,7 +588,8 @@ void TestLookup::overTheWire()
 void TestLookup::fuzzRegressions_data()
 {
     QTest::addColumn<QByteArray>("input");
-    for (QDirIterator it(QStringLiteral(CORVALE_FUZZ_REGRESSIONS), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+    for (QDirIterator it(QStringLiteral(CORVALE_FUZZ_REGRESSIONS), QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
         QFile file(it.next());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QTest::newRow(qPrintable(it.fileInfo().dir().dirName() + u'/' + it.fileName())) << file.readAll();
@@ -550,8 +602,8 @@ void TestLookup::fuzzRegressions()
     QFETCH(QByteArray, input);
     const QString target = QString::fromUtf8(QTest::currentDataTag()).section(u'/', 0, 0);
     const QString fault = target == u"pagetext"_s ? probePageText(input)
-        : target == u"lookups"_s                   ? probeLookups(input)
-                                                   : probeQueryEncoding(input);
+        : target == u"lookups"_s                  ? probeLookups(input)
+                                                  : probeQueryEncoding(input);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <chrono>
@@ -16,8 +17,7 @@ class FakeLookupClock final : public LookupClock
 public:
     explicit FakeLookupClock(int divisor = 10)
         : m_divisor(divisor)
-    {
-    }
+    { }
 
     bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) override;
     void pause(std::chrono::milliseconds duration) override;

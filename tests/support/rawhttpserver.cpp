@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rawhttpserver.h"
 
 #include <arpa/inet.h>
@@ -63,9 +64,10 @@ std::string baseOf(int port)
 } // namespace
 
 RawConnection::RawConnection(int socket, std::string target, const std::atomic<bool> &stopping)
-    : m_socket(socket), m_target(std::move(target)), m_stopping(stopping)
-{
-}
+    : m_socket(socket)
+    , m_target(std::move(target))
+    , m_stopping(stopping)
+{ }
 
 RawConnection::~RawConnection()
 {
@@ -85,7 +87,8 @@ bool RawConnection::send(std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t sent = m_socket >= 0 && waitFor(m_socket, POLLOUT, m_stopping)
-            ? ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) : 0;
+            ? ::send(m_socket, bytes.data(), bytes.size(), MSG_NOSIGNAL)
+            : 0;
         if (sent <= 0)
             return false;
         bytes.remove_prefix(static_cast<size_t>(sent));
@@ -118,9 +121,10 @@ void RawConnection::reset()
 }
 
 RawHttpServer::RawHttpServer(Script script)
-    : m_script(std::move(script)), m_listener(listenOnLoopback(m_port)), m_acceptor([this] { acceptLoop(); })
-{
-}
+    : m_script(std::move(script))
+    , m_listener(listenOnLoopback(m_port))
+    , m_acceptor([this] { acceptLoop(); })
+{ }
 
 RawHttpServer::~RawHttpServer()
 {
@@ -165,7 +169,9 @@ void RawHttpServer::acceptLoop()
                 std::string head = readRequestHead(fd, m_stopping);
                 const size_t first = head.find(' ');
                 const size_t second = head.find(' ', first + 1);
-                RawConnection connection(fd, second == std::string::npos ? std::string() : head.substr(first + 1, second - first - 1), m_stopping);
+                RawConnection connection(
+                    fd, second == std::string::npos ? std::string() : head.substr(first + 1, second - first - 1),
+                    m_stopping);
                 if (connection.target().empty())
                     return;
                 {
@@ -187,8 +193,9 @@ std::string responseHead(int status, std::string_view extra)
 
 std::string response(int status, std::string_view body, std::string_view contentType)
 {
-    return responseHead(status, "Content-Type: " + std::string(contentType) + "\r\nContent-Length: "
-                                    + std::to_string(body.size()) + "\r\n")
+    return responseHead(status,
+                        "Content-Type: " + std::string(contentType)
+                            + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n")
         + "\r\n" + std::string(body);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <atomic>
@@ -22,7 +23,7 @@ public:
 
     Q_DISABLE_COPY_MOVE(RawConnection)
 
-    const std::string &target() const { return m_target; }   // path and query, as sent
+    const std::string &target() const { return m_target; } // path and query, as sent
     int localPort() const;
 
     // False once the client has gone.
@@ -54,8 +55,8 @@ public:
 
     Q_DISABLE_COPY_MOVE(RawHttpServer)
 
-    QString base() const;   // "http://127.0.0.1:PORT/"
-    std::vector<std::string> requests() const;   // "METHOD target" of each, in order
+    QString base() const; // "http://127.0.0.1:PORT/"
+    std::vector<std::string> requests() const; // "METHOD target" of each, in order
     // Each request as it came: its head, and any body sent with it.
     std::vector<std::string> heads() const;
 
@@ -67,7 +68,7 @@ private:
 
     Script m_script;
     int m_port = 0;
-    int m_listener;   // after m_port, which opening it sets
+    int m_listener; // after m_port, which opening it sets
     std::atomic<bool> m_stopping = false;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;

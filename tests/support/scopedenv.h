@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QByteArray>
@@ -11,7 +12,8 @@ class ScopedEnv
 {
 public:
     ScopedEnv(const char *name, std::optional<QByteArray> value)
-        : m_name(name), m_saved(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+        : m_name(name)
+        , m_saved(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
     {
         apply(value);
     }

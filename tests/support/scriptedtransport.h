@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <chrono>
@@ -25,8 +26,7 @@ public:
     ScriptedTransport(std::deque<LookupAnswer> answers, std::shared_ptr<Log> log)
         : m_answers(std::move(answers))
         , m_log(std::move(log))
-    {
-    }
+    { }
 
     LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) override;
 

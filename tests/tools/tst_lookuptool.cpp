@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,7 +26,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_sample;   // logs each request it is sent to the file "requests"
+    QProcess m_sample; // logs each request it is sent to the file "requests"
     QString m_sampleBase;
 };
 
@@ -41,15 +42,16 @@ void TestLookupTool::initTestCase()
 void TestLookupTool::run_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("base");   // empty: the sample service's
+    QTest::addColumn<QString>("base"); // empty: the sample service's
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("out");   // exactly, with BASE/ for the base
-    QTest::addColumn<QByteArray>("err");   // contained; none when empty
-    QTest::addColumn<QByteArray>("requests");   // what the service was sent
+    QTest::addColumn<QByteArray>("out"); // exactly, with BASE/ for the base
+    QTest::addColumn<QByteArray>("err"); // contained; none when empty
+    QTest::addColumn<QByteArray>("requests"); // what the service was sent
     QTest::addColumn<QByteArray>("input");
 
-    const QByteArray invalid = "Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n"
-                               "(222) 333-4444\r\n222-333-4444\r\n222.333.4444\n";
+    const QByteArray invalid =
+        "Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n"
+        "(222) 333-4444\r\n222-333-4444\r\n222.333.4444\n";
     const QByteArray incomplete = "Please complete all entries for the address.\n";
     const auto row = [](const char *name, const QStringList &args, const QString &base, int exitCode,
                         const QByteArray &out, const QByteArray &err = {}, const QByteArray &requests = {},
@@ -67,11 +69,14 @@ void TestLookupTool::run_data()
     row("unknown command", {u"fax"_s}, {}, 2, {}, "unknown command \"fax\"");
     row("missing number", {u"phone"_s}, {}, 2, {}, "phone takes one NUMBER");
     row("base without its slash", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9"_s, 2, {},
-        "CORVALE_LOOKUP_BASE must be an http or https address ending in \"/\", without \"?\" or \"#\", not \"http://127.0.0.1:9\"");
+        "CORVALE_LOOKUP_BASE must be an http or https address ending in \"/\", without \"?\" or \"#\", not "
+        "\"http://127.0.0.1:9\"");
     row("base of another scheme", {u"phone"_s, u"3125550142"_s}, u"ftp://127.0.0.1/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
     // Every request's path is appended to the base: a query or fragment would swallow it.
-    row("base with a fragment", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9/#/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
-    row("base with a query", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9/?site=/"_s, 2, {}, "CORVALE_LOOKUP_BASE");
+    row("base with a fragment", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9/#/"_s, 2, {},
+        "CORVALE_LOOKUP_BASE");
+    row("base with a query", {u"phone"_s, u"3125550142"_s}, u"http://127.0.0.1:9/?site=/"_s, 2, {},
+        "CORVALE_LOOKUP_BASE");
     row("lines of a page from standard input, joined by CR LF", {u"lines"_s}, {}, 0, "Caf\xc3\xa9\r\n\r\na\tb", {}, {},
         "<p>Caf\xc3\xa9</p><table><tr><td>a</td><td>b</td></tr></table>");
     row("a failed lookup still prints its line", {u"phone"_s, u"3125550142"_s}, RawHttpServer::refusingBase(), 0,
@@ -79,14 +84,16 @@ void TestLookupTool::run_data()
     row("a business and its map, the number without separators", {u"phone"_s, u"(312) 555-0142"_s}, {}, 0,
         json("41.8853", "-87.6298", "BASE/lookups/mapY.asp?phone=3125550142",
              "\\tLakeshore Lantern Works\\r\\n\\t410 W Marlow Ave\\r\\nChicago, IL 60601-1234\\r\\n(312) 555-0142\\r\\n"
-             "Latitude: 41.8853, Longitude: -87.6298"), {},
+             "Latitude: 41.8853, Longitude: -87.6298"),
+        {},
         "POST /lookups/phonelocation.asp?number=3125550142&submit1=Process\nPOST /lookups/mapY.asp?phone=3125550142\n");
     row("a US address", {u"address"_s, u"410 W Marlow Ave"_s, u"Chicago"_s, u"IL"_s, u"60601"_s}, {}, 0,
-        json("41.8853", "-87.6298", "BASE/lookups/mapY.asp?zip4=606011234", "Latitude: 41.8853, Longitude: -87.6298"), {},
-        "POST /lookups/addressverify.asp?Address=410+W+Marlow+Ave&city=Chicago&state=IL&zip=60601&Query=Submit1\n");
-    row("a Canadian address, the texts passed on as typed", {u"address"_s, u" 24 Tamarack Cres "_s, u"Ottawa"_s, u"ON"_s,
-        u"K1A 0B1"_s}, {}, 0, json("45.4215", "-75.6972", "BASE/lookups/mapY.asp?postcode=K1A0B1",
-                                   "Latitude: 45.4215, Longitude: -75.6972"), {},
+        json("41.8853", "-87.6298", "BASE/lookups/mapY.asp?zip4=606011234", "Latitude: 41.8853, Longitude: -87.6298"),
+        {}, "POST /lookups/addressverify.asp?Address=410+W+Marlow+Ave&city=Chicago&state=IL&zip=60601&Query=Submit1\n");
+    row("a Canadian address, the texts passed on as typed",
+        {u"address"_s, u" 24 Tamarack Cres "_s, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}, {}, 0,
+        json("45.4215", "-75.6972", "BASE/lookups/mapY.asp?postcode=K1A0B1", "Latitude: 45.4215, Longitude: -75.6972"),
+        {},
         "POST /lookups/CanadianAddressVerify.asp?Street=+24+Tamarack+Cres+&city=Ottawa&Province=ON&Postcode=K1A+0B1"
         "&FindAddress=Submit\n");
 }

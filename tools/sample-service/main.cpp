@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -135,18 +136,18 @@ void addRoutes(httplib::Server &server)
 // Logging, the delay and the forced failures apply before any page is made.
 void addFaults(httplib::Server &server, const Options &options, std::atomic<long> &lookupsSeen)
 {
-    server.set_pre_routing_handler([&options, &lookupsSeen](const httplib::Request &request,
-                                                            httplib::Response &response) {
-        std::fprintf(stderr, "%s %s\n", request.method.c_str(), request.target.c_str());
-        if (options.delayMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
-        if (request.path.starts_with("/lookups/") && lookupsSeen++ < options.failFirst) {
-            response.status = 500;
-            sendPage(response, busyPage());
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
+    server.set_pre_routing_handler(
+        [&options, &lookupsSeen](const httplib::Request &request, httplib::Response &response) {
+            std::fprintf(stderr, "%s %s\n", request.method.c_str(), request.target.c_str());
+            if (options.delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
+            if (request.path.starts_with("/lookups/") && lookupsSeen++ < options.failFirst) {
+                response.status = 500;
+                sendPage(response, busyPage());
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
 }
 
 int run(const Options &options)

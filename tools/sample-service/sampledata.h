@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <span>
@@ -11,16 +12,16 @@ enum class Country { UnitedStates, Canada };
 // One row of the sample data set: a phone listing, a street address, or both.
 struct SampleEntry
 {
-    std::string_view phone;      // ten digits; empty for an address alone
-    std::string_view company;    // empty when the number has no published listing
-    std::string_view street;     // empty when no street address is published
+    std::string_view phone; // ten digits; empty for an address alone
+    std::string_view company; // empty when the number has no published listing
+    std::string_view street; // empty when no street address is published
     std::string_view city;
-    std::string_view region;     // state or province code
+    std::string_view region; // state or province code
     std::string_view postalCode; // ZIP+4 ("60601-1234") or Canadian code ("K1A 0B1")
-    std::string_view lineType;   // phone listings only: "Landline" or "Cellular"
-    bool mapLink;                // the phone answer links its Map-Y page
+    std::string_view lineType; // phone listings only: "Landline" or "Cellular"
+    bool mapLink; // the phone answer links its Map-Y page
     double latitude;
-    double longitude;            // west is negative
+    double longitude; // west is negative
     Country country;
 };
 
@@ -40,7 +41,7 @@ const SampleEntry *findPostcode(std::string_view postcode);
 std::string digitsOf(std::string_view text);
 std::string compactPostcode(std::string_view code); // "K1A0B1"
 std::string formattedPhone(const SampleEntry &entry); // "(312) 555-0142"
-std::string placeLine(const SampleEntry &entry);      // "Chicago, IL 60601-1234"
+std::string placeLine(const SampleEntry &entry); // "Chicago, IL 60601-1234"
 std::string fixed(double value, int decimals);
 
 // The data set as plain text, for people typing queries.

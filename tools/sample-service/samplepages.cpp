@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "samplepages.h"
 
 #include <algorithm>
@@ -47,8 +48,9 @@ std::string lookupPage(std::string_view title, std::string_view content)
 {
     std::string body = "<div class=\"banner\">Corvale Sample Lookups</div>\n<div class=\"content\">\n";
     body += content;
-    body += "</div>\n<div class=\"footer\">Sample lookup service for testing. "
-            "Every business, number and address on these pages is fictional.</div>\n";
+    body +=
+        "</div>\n<div class=\"footer\">Sample lookup service for testing. "
+        "Every business, number and address on these pages is fictional.</div>\n";
     return document(title, kLookupStyle, body);
 }
 
@@ -97,8 +99,7 @@ struct Projection
         : latitude(lat)
         , longitude(lon)
         , pixelsPerDegreeLongitude(kPixelsPerDegreeLatitude * std::cos(lat * std::numbers::pi / 180))
-    {
-    }
+    { }
     double x(double lon) const { return kMapWidth / 2 + (lon - longitude) * pixelsPerDegreeLongitude; }
     double y(double lat) const { return kMapHeight / 2 - (lat - latitude) * kPixelsPerDegreeLatitude; }
     double west() const { return longitude - kMapWidth / 2 / pixelsPerDegreeLongitude; }
@@ -227,8 +228,7 @@ std::string northArrow()
 }
 
 // A box of text lines centred on (x, y) or, with `anchorLeft`, starting at x.
-std::string labelBox(double x, double y, const std::vector<std::pair<std::string, std::string>> &lines,
-                     bool anchorLeft)
+std::string labelBox(double x, double y, const std::vector<std::pair<std::string, std::string>> &lines, bool anchorLeft)
 {
     std::size_t longest = 0;
     for (const auto &[text, style] : lines)
@@ -339,15 +339,16 @@ std::string phoneNotFoundPage(std::string_view number)
 
 std::string usAddressPage(const SampleEntry &entry)
 {
-    std::string content = "<h2>Address Verification</h2>\n<p>The address below is deliverable.</p>\n"
-                          "<table class=\"answer\">\n";
+    std::string content =
+        "<h2>Address Verification</h2>\n<p>The address below is deliverable.</p>\n"
+        "<table class=\"answer\">\n";
     content += verifyRow("Address", "<b>" + htmlEscaped(upper(entry.street)) + "</b>");
-    content += verifyRow("City, State ZIP", "<b>" + htmlEscaped(upper(entry.city)) + " " + std::string(entry.region)
-                                                + " " + std::string(entry.postalCode) + "</b>");
+    content += verifyRow("City, State ZIP",
+                         "<b>" + htmlEscaped(upper(entry.city)) + " " + std::string(entry.region) + " "
+                             + std::string(entry.postalCode) + "</b>");
     content += verifyRow("Address Type", "Street");
     content += "<tr><td align=\"right\">Latitude &amp; Longitude</td><td align=\"left\"><b>" + fixed(entry.latitude, 4)
-        + "</b> Degrees North &nbsp;&nbsp;<b>" + fixed(std::fabs(entry.longitude), 4)
-        + "</b> Degrees West</td></tr>\n";
+        + "</b> Degrees North &nbsp;&nbsp;<b>" + fixed(std::fabs(entry.longitude), 4) + "</b> Degrees West</td></tr>\n";
     content += verifyRow("Map", "<a href=mapY.asp?zip4=" + std::string(entry.postalCode) + ">MapY</a>");
     content += "</table>\n";
     return lookupPage("Address Verification", content);
@@ -372,8 +373,9 @@ std::string addressNotFoundPage(Country country)
 {
     const bool canadian = country == Country::Canada;
     const std::string heading = canadian ? "Canadian Address Lookup" : "Address Verification";
-    return lookupPage(heading, "<h2>" + heading + "</h2>\n<p>The address was not found.</p>\n<p>Check the street, city and "
-                                   + (canadian ? "postal code" : "ZIP code") + " and try again.</p>\n");
+    return lookupPage(heading,
+                      "<h2>" + heading + "</h2>\n<p>The address was not found.</p>\n<p>Check the street, city and "
+                          + (canadian ? "postal code" : "ZIP code") + " and try again.</p>\n");
 }
 
 std::string mapPage(const std::optional<MapPlace> &place)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the About window and saves a picture of it, for the documentation.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about/frmabout.h"
 
 #include <QDesktopServices>
@@ -46,11 +47,11 @@ QWidget *makeLine(QWidget *parent, int fromX, int toX, int y, int thickness, con
 } // namespace
 
 frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                          | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                  | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     // Lines first: they lie beneath every other control.
-    , Line1{makeLine(this, 105, 5654, 2040, 2, kWhiteLineColour),
-            makeLine(this, 120, 5684, 1800, 1, kGreyLineColour)}
+    , Line1{makeLine(this, 105, 5654, 2040, 2, kWhiteLineColour), makeLine(this, 120, 5684, 1800, 1, kGreyLineColour)}
     , lblTitle(place<QLabel>(this, u"lblTitle"_s, twipsRect(240, 240, 3885, 360)))
     , lblVersion(place<QLabel>(this, u"lblVersion"_s, twipsRect(240, 600, 3885, 225)))
     , lblDescription(place<QLabel>(this, u"lblDescription"_s, twipsRect(240, 960, 5205, 690)))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about/linklabel.h"
 
 #include <QAccessibleWidget>
@@ -17,8 +18,7 @@ class AccessibleLink : public QAccessibleWidget
 public:
     explicit AccessibleLink(LinkLabel *link)
         : QAccessibleWidget(link, QAccessible::Link)
-    {
-    }
+    { }
 
     QString text(QAccessible::Text t) const override
     {
@@ -68,8 +68,7 @@ void LinkLabel::keyPressEvent(QKeyEvent *event)
             return;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     QLabel::keyPressEvent(event);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about/systeminfo.h"
 
 #include <algorithm>
@@ -44,8 +45,7 @@ bool applyRegistryValue(const std::optional<RegistryData> &data, QString &value)
     const QByteArray bytes = data->buffer.left(std::clamp<qsizetype>(data->length, 0, data->buffer.size()));
     switch (data->type) {
     case kRegSz: {
-        QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()),
-                                          bytes.size() / 2);
+        QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
         if (text.endsWith(QChar(u'\0')))
             text.chop(1);
         value = text;
@@ -57,8 +57,7 @@ bool applyRegistryValue(const std::optional<RegistryData> &data, QString &value)
         value = QString::number(qFromLittleEndian<quint32>(word.constData()));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return true;
 }
@@ -73,8 +72,7 @@ std::optional<RegistryData> queryRegistry(HKEY root, const QString &keyPath, con
 {
     HKEY opened = nullptr;
     // Read rights only: an ordinary user may not open this key for writing.
-    if (RegOpenKeyExW(root, reinterpret_cast<const wchar_t *>(keyPath.utf16()), 0, KEY_READ, &opened)
-        != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, reinterpret_cast<const wchar_t *>(keyPath.utf16()), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return std::nullopt;
     const KeyHandle key(opened);
 
@@ -82,8 +80,8 @@ std::optional<RegistryData> queryRegistry(HKEY root, const QString &keyPath, con
     data.buffer = QByteArray(kRegistryBufferBytes, '\0');
     DWORD type = 0;
     DWORD length = DWORD(data.buffer.size());
-    if (RegQueryValueExW(key.get(), reinterpret_cast<const wchar_t *>(valueName.utf16()), nullptr,
-                         &type, reinterpret_cast<BYTE *>(data.buffer.data()), &length)
+    if (RegQueryValueExW(key.get(), reinterpret_cast<const wchar_t *>(valueName.utf16()), nullptr, &type,
+                         reinterpret_cast<BYTE *>(data.buffer.data()), &length)
         != ERROR_SUCCESS)
         return std::nullopt;
     data.length = length;
@@ -103,8 +101,7 @@ SystemInfoCommand systemInfoProgram()
     QString path;
     if (ReadRegistryValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s, u"PATH"_s, path))
         return {path, {}};
-    if (!ReadRegistryValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Shared Tools Location"_s,
-                           u"MSINFO"_s, path))
+    if (!ReadRegistryValue(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Shared Tools Location"_s, u"MSINFO"_s, path))
         return {};
     path += u"\\MSINFO32.EXE"_s;
     return {QFileInfo(path).isFile() ? path : QString(), {}};

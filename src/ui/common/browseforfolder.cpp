@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/common/browseforfolder.h"
 
 #include <utility>
@@ -29,8 +30,7 @@ FolderAsker installFolderAsker(FolderAsker asker)
     return std::exchange(currentAsker(), std::move(asker));
 }
 
-QString BrowseForFolder(QWidget *ownerWindow, const QString &prompt, const QString &caption,
-                        const QString &startFolder)
+QString BrowseForFolder(QWidget *ownerWindow, const QString &prompt, const QString &caption, const QString &startFolder)
 {
     const QString folder = currentAsker()({ownerWindow, prompt, caption, startFolder});
     // The folder may have gone while the chooser was open. A folder that cannot

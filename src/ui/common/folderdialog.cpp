@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/common/folderdialog.h"
 
 #include <QDir>
@@ -9,8 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace corvale {
 
-FolderDialog::FolderDialog(QWidget *owner, const QString &prompt, const QString &caption,
-                           const QString &startFolder)
+FolderDialog::FolderDialog(QWidget *owner, const QString &prompt, const QString &caption, const QString &startFolder)
     : QDialog(owner)
     , m_files(new QFileDialog(this, caption, startFolder))
 {

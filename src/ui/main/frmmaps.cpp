@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/main/frmmaps.h"
 
 #include <algorithm>
@@ -16,18 +17,18 @@
 #include <QStyle>
 
 #include "lookup/inputrules.h"
-#include "lookup/lookupresult.h"
 #include "lookup/lookupclient.h"
+#include "lookup/lookupresult.h"
 #include "ui/about/frmabout.h"
 #include "ui/common/apptitle.h"
+#include "ui/common/browseforfolder.h"
 #include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
 #include "ui/main/keyfilteredlineedit.h"
-#include "ui/print/printmap.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
-#include "ui/common/browseforfolder.h"
+#include "ui/print/printmap.h"
 #include "util/general.h"
 #include "util/mapfolder.h"
 
@@ -136,8 +137,7 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
 {
     setWindowTitle(u"Get Business Information"_s);
     useClassicDialogFont(this);
-    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize,
-                                    screen()->availableGeometry()));
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize, screen()->availableGeometry()));
 
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -188,7 +188,7 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     Command1->setDefault(true);
 
     const QList<QWidget *> tabOrder{txtPhone, Command1, Command2, txtMapPath, cmdMapPath, txtResult,
-                                    Command3, txtState, txtZip, txtCity, txtAddress};
+                                    Command3, txtState, txtZip,   txtCity,    txtAddress};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
     txtPhone->setFocus();
@@ -314,8 +314,7 @@ void frmMaps::txtZip_KeyPress(int &KeyAscii)
     shiftAboveZ(KeyAscii);
 }
 
-void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QString &latitude,
-                      const QString &longitude)
+void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QString &latitude, const QString &longitude)
 {
     // The browser is a module of its own; without it there is no map to show,
     // and the lookup's result stays in its box.
@@ -328,8 +327,8 @@ void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QStrin
     frmMap map(
         *browser.browser, m_mapFolder,
         [this, latitude, longitude] {
-            return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
-                            latitude, longitude};
+            return MapQuery{txtPhone->text(),         txtAddress->text(), txtCity->text(),
+                            txtResult->toPlainText(), latitude,           longitude};
         },
         this);
     map.navigate(mapLink);

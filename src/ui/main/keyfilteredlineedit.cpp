@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/main/keyfilteredlineedit.h"
 
 #include <QClipboard>
@@ -11,8 +12,7 @@ namespace corvale {
 KeyFilteredLineEdit::KeyFilteredLineEdit(KeyFilter filter, QWidget *parent)
     : QLineEdit(parent)
     , m_filter(std::move(filter))
-{
-}
+{ }
 
 int KeyFilteredLineEdit::filtered(int typed) const
 {
@@ -51,8 +51,8 @@ void KeyFilteredLineEdit::keyPressEvent(QKeyEvent *event)
     }
     if (KeyAscii == 0)
         return;
-    QKeyEvent changed(event->type(), event->key(), event->modifiers(), QString(QChar(KeyAscii)),
-                      event->isAutoRepeat(), event->count());
+    QKeyEvent changed(event->type(), event->key(), event->modifiers(), QString(QChar(KeyAscii)), event->isAutoRepeat(),
+                      event->count());
     QLineEdit::keyPressEvent(&changed);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/map/mapbrowser.h"
 
 #include <utility>
@@ -25,7 +26,8 @@ QString moduleFile()
     const QString beside = programDir.filePath(QStringLiteral(CORVALE_MAP_BROWSER_FILE));
     if (QFileInfo::exists(beside))
         return beside;
-    return QDir::cleanPath(programDir.filePath(QStringLiteral(CORVALE_MAP_BROWSER_INSTALLED_DIR "/" CORVALE_MAP_BROWSER_FILE)));
+    return QDir::cleanPath(
+        programDir.filePath(QStringLiteral(CORVALE_MAP_BROWSER_INSTALLED_DIR "/" CORVALE_MAP_BROWSER_FILE)));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/map/maplayout.h"
 
 #include "ui/common/twips.h"
@@ -17,8 +18,7 @@ void setSize(float &size, float value)
 
 QRect TwipsBox::toPixels() const
 {
-    return {twipsToWholePixels(left), twipsToWholePixels(top), twipsToWholePixels(width),
-            twipsToWholePixels(height)};
+    return {twipsToWholePixels(left), twipsToWholePixels(top), twipsToWholePixels(width), twipsToWholePixels(height)};
 }
 
 MapWindowLayout layOutMapWindow(const MapWindowLayout &current, float innerWidth, float innerHeight)

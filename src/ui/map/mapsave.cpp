@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/map/mapsave.h"
 
 #include <algorithm>
@@ -8,11 +9,11 @@
 #include <QFileInfo>
 #include <QImage>
 
-#include "ui/common/apptitle.h"
-#include "ui/common/messagebox.h"
 #include "imageconv/bmptojpeg.h"
-#include "ui/map/screencapture.h"
+#include "ui/common/apptitle.h"
 #include "ui/common/browseforfolder.h"
+#include "ui/common/messagebox.h"
+#include "ui/map/screencapture.h"
 #include "util/general.h"
 #include "util/mapfolder.h"
 
@@ -83,8 +84,8 @@ bool saveCapturedMap(QWidget *window, QWidget *panel, MapFolder &mapFolder, cons
         // Asked once: a cancelled chooser still leaves a folder for the next
         // press, one the user may write to.
         mapFolder.fallBackToDefault();
-        if (!mapFolder.adoptForRun(BrowseForFolder(window, kMapFolderPrompt, kMapFolderCaption,
-                                                   AddBackslash(mapFolder.path()))))
+        if (!mapFolder.adoptForRun(
+                BrowseForFolder(window, kMapFolderPrompt, kMapFolderCaption, AddBackslash(mapFolder.path()))))
             return false;
     }
     const QString folder = mapFolder.path();

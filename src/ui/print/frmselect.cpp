@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/print/frmselect.h"
 
 #include <QDir>
@@ -21,8 +22,9 @@ constexpr int kClientHeight = 3225;
 frmSelect::frmSelect(QWidget *parent)
     // A tool window keeps out of the task bar and has neither icon nor
     // minimise and maximise boxes.
-    : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                  | Qt::WindowCloseButtonHint)
     , File1(place<QListWidget>(this, u"File1"_s, twipsRect(0, 0, 4695, 2490)))
     , Command1(place<QPushButton>(this, u"Command1"_s, twipsRect(600, 2640, 1215, 495), u"&OK"_s))
     , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(3000, 2640, 1215, 495), u"&Cancel"_s))

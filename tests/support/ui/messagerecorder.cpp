@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "messagerecorder.h"
 
 namespace corvale::test {
@@ -6,8 +7,7 @@ MessageRecorder::MessageRecorder()
     : m_previous(installMessageShower([this](QWidget *parent, const QString &text, const QString &title) {
         m_messages.append({parent, text, title});
     }))
-{
-}
+{ }
 
 MessageRecorder::~MessageRecorder()
 {

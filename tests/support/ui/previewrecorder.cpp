@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "previewrecorder.h"
 
 #include <QPrinter>
@@ -12,8 +13,7 @@ PreviewRecorder::PreviewRecorder(QString pdfPath)
         printer.setOutputFileName(m_pdfPath);
         paintPage(&printer);
     }))
-{
-}
+{ }
 
 PreviewRecorder::~PreviewRecorder()
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scriptedfolderchooser.h"
 
 #include <utility>
@@ -10,8 +11,7 @@ ScriptedFolderChooser::ScriptedFolderChooser(QString answer)
         m_requests.append(request);
         return m_answer;
     }))
-{
-}
+{ }
 
 ScriptedFolderChooser::~ScriptedFolderChooser()
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <csignal>
@@ -55,8 +56,8 @@ inline bool writeFile(const QString &path, const QByteArray &text, bool runnable
 // Whether the picture shows red, blue, green and yellow quarters, in reading
 // order, at each quarter's centre and outer corner, within what JPEG changes:
 // a picture turned, mirrored, shifted or with its channels swapped reads wrong.
-inline bool showsQuadrants(const QImage &picture, const QList<QColor> &colours = {Qt::red, Qt::blue, Qt::green,
-                                                                                    Qt::yellow})
+inline bool showsQuadrants(const QImage &picture,
+                           const QList<QColor> &colours = {Qt::red, Qt::blue, Qt::green, Qt::yellow})
 {
     const int w = picture.width() - 1;
     const int h = picture.height() - 1;
@@ -67,7 +68,8 @@ inline bool showsQuadrants(const QImage &picture, const QList<QColor> &colours =
                                                      : QPoint(right * w, bottom * h));
         const QColor &expected = colours.at(i % 4);
         if (qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green())
-                + qAbs(seen.blue() - expected.blue()) > 30)
+                + qAbs(seen.blue() - expected.blue())
+            > 30)
             return false;
     }
     return !picture.isNull();
@@ -160,8 +162,7 @@ public:
         , m_previous(installMessageShower([this](QWidget *parent, const QString &text, const QString &title) {
             m_boxes.append({parent, text, title, result(), ready()});
         }))
-    {
-    }
+    { }
     ~MainWindow() { installMessageShower(std::move(m_previous)); }
 
     frmMaps &window() { return m_window; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,9 +43,9 @@ void TestAboutWindow::systemInfo()
     const test::ScopedEnv path("PATH", QFile::encodeName(bin.path()));
     for (const QString &program : std::as_const(programs))
         QVERIFY(test::writeFile(bin.filePath(kSystemInfoPrograms.at(program.left(1).toInt()).program),
-                          program.endsWith(u'!') ? "#!/nonexistent/interpreter\n"
-                                                 : "#!/bin/sh\necho \"${0##*/} $# $*\" >> \"${0%/*}/started\"\n",
-                          !program.endsWith(u'-')));
+                                program.endsWith(u'!') ? "#!/nonexistent/interpreter\n"
+                                                       : "#!/bin/sh\necho \"${0##*/} $# $*\" >> \"${0%/*}/started\"\n",
+                                !program.endsWith(u'-')));
     test::MessageRecorder messages;
     frmAbout about;
     about.show();
@@ -53,9 +54,9 @@ void TestAboutWindow::systemInfo()
 
     if (started >= 0) {
         const SystemInfoCandidate &candidate = kSystemInfoPrograms.at(started);
-        QTRY_COMPARE(QString::fromUtf8(test::readAll(bin.filePath(u"started"_s))),
-                     u"%1 %2 %3\n"_s.arg(candidate.program).arg(candidate.argument.isEmpty() ? 0 : 1)
-                         .arg(candidate.argument));
+        QTRY_COMPARE(
+            QString::fromUtf8(test::readAll(bin.filePath(u"started"_s))),
+            u"%1 %2 %3\n"_s.arg(candidate.program).arg(candidate.argument.isEmpty() ? 0 : 1).arg(candidate.argument));
     }
     QCOMPARE(messages.messages().size(), started < 0 ? 1 : 0);
     for (const test::ShownMessage &message : messages.messages()) {

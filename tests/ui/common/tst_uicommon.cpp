@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QMessageBox>
 #include <QScopeGuard>
@@ -37,7 +38,6 @@ void TestUiCommon::twips()
     QCOMPARE(twipsRect(twips, 15, 30, twips), QRect(pixels, 1, 2, pixels));
     QCOMPARE(twipsPoint(twips, 45), QPoint(pixels, 3));
 }
-
 
 void TestUiCommon::realMessageBox()
 {

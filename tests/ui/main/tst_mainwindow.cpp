@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -14,13 +15,13 @@
 #include "rawhttpserver.h"
 #include "ui/about/frmabout.h"
 #include "ui/about/systeminfo.h"
+#include "ui/common/browseforfolder.h"
 #include "ui/common/twips.h"
+#include "ui/map/mapbrowser.h"
 #include "ui/print/frmselect.h"
 #include "ui/print/printmap.h"
 #include "ui/print/printpreview.h"
-#include "ui/map/mapbrowser.h"
 #include "uitest.h"
-#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -35,8 +36,10 @@ const QString kServerOrNumber =
     u"Map server is currently unavailable or the number is not a main business phone number."_s;
 // The seven messages of "Create Map": text and title.
 const QHash<QString, QStringList> kMessages{
-    {u"invalid"_s, {u"Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n(222) 333-4444\r\n"
-                    "222-333-4444\r\n222.333.4444"_s, u"Invalid phone number"_s}},
+    {u"invalid"_s,
+     {u"Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n(222) 333-4444\r\n"
+      "222-333-4444\r\n222.333.4444"_s,
+      u"Invalid phone number"_s}},
     {u"cellular"_s, {u"This is a cellular number.\r\nPlease search by address."_s, u"Sorry..."_s}},
     {u"try again"_s, {kServerOrNumber + u"\r\nPlease try it again."_s, u"Sorry..."_s}},
     {u"incomplete"_s, {u"Please complete all entries for the address."_s, u"Corvale"_s}},
@@ -194,8 +197,8 @@ void TestMainWindow::createMap_data()
                                  u"222.333.4444"_s, u"222 333 4444"_s, u"(222) 333 - 4444 "_s})
         QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << kPhone.arg(u"2223334444"_s)
                                          << QStringList{u"2223334444"_s, u""_s} << u"try again"_s;
-    for (const QString &phone : {u"+1 (222) 333-4444"_s, u"1-222-333-4444"_s, u"333-4444"_s, u"(222) 333-44445"_s,
-                                 u"222\t333\t4444"_s})
+    for (const QString &phone :
+         {u"+1 (222) 333-4444"_s, u"1-222-333-4444"_s, u"333-4444"_s, u"(222) 333-44445"_s, u"222\t333\t4444"_s})
         QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << same << QStringList{same, same}
                                          << u"invalid"_s;
     QTest::newRow("ten letters") << QStringList{u"abcdefghij"_s} << kPhone.arg(u"abcdefghij"_s)
@@ -208,24 +211,28 @@ void TestMainWindow::createMap_data()
                                        QStringList{u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0"_s},
                                        QStringList{u"24 Tamarack Cres"_s, same, u"ON"_s, u"K1A 0B1"_s},
                                        QStringList{same, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}, QStringList()})
-        QTest::newRow(qPrintable(address.join(u'|'))) << QStringList{same} + address << same
-                                                      << QStringList{same, same} << u"incomplete"_s;
-    QTest::newRow("not found, ZIP of five") << QStringList{same} + kNowhere << kNowhereLookup
-                                            << QStringList{same, u"Not found."_s} << u"not found"_s;
-    QTest::newRow("not found, separators in the phone box") << QStringList{u" (  ) - . "_s} + kNowhere
-                                                            << kNowhereLookup << QStringList{same, u"Not found."_s}
-                                                            << u"server or number"_s;
+        QTest::newRow(qPrintable(address.join(u'|')))
+            << QStringList{same} + address << same << QStringList{same, same} << u"incomplete"_s;
+    QTest::newRow("not found, ZIP of five")
+        << QStringList{same} + kNowhere << kNowhereLookup << QStringList{same, u"Not found."_s} << u"not found"_s;
+    QTest::newRow("not found, separators in the phone box")
+        << QStringList{u" (  ) - . "_s} + kNowhere << kNowhereLookup << QStringList{same, u"Not found."_s}
+        << u"server or number"_s;
     // Found, but the map browser module is not a library, or another Qt plugin.
     QTest::newRow("found, no map browser")
-        << QStringList{u"(312) 555-0142"_s} << kPhone.arg(u"3125550142"_s) + u"\nPOST /lookups/mapY.asp?phone=3125550142"_s
-        << QStringList{u"3125550142"_s, u"\tLakeshore Lantern Works\n\t410 W Marlow Ave\nChicago, IL 60601-1234\n"
-                                    "(312) 555-0142\nLatitude: 41.8853, Longitude: -87.6298"_s} << u"module"_s;
+        << QStringList{u"(312) 555-0142"_s}
+        << kPhone.arg(u"3125550142"_s) + u"\nPOST /lookups/mapY.asp?phone=3125550142"_s
+        << QStringList{u"3125550142"_s,
+                       u"\tLakeshore Lantern Works\n\t410 W Marlow Ave\nChicago, IL 60601-1234\n"
+                       "(312) 555-0142\nLatitude: 41.8853, Longitude: -87.6298"_s}
+        << u"module"_s;
     QTest::newRow("found, a plugin but no map browser")
         << QStringList{same, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0B1"_s}
         << u"POST /lookups/CanadianAddressVerify.asp?Street=24+Tamarack+Cres&city=Ottawa&Province=ON&"
-           "Postcode=K1A0B1&FindAddress=Submit"_s << QStringList{same, u"Latitude: 45.4215, Longitude: -75.6972"_s} << u"plugin"_s;
-    QTest::newRow("address, service down") << QStringList{same} + kNowhere << u"down"_s << QStringList{same, u""_s}
-                                           << u"unavailable"_s;
+           "Postcode=K1A0B1&FindAddress=Submit"_s
+        << QStringList{same, u"Latitude: 45.4215, Longitude: -75.6972"_s} << u"plugin"_s;
+    QTest::newRow("address, service down")
+        << QStringList{same} + kNowhere << u"down"_s << QStringList{same, u""_s} << u"unavailable"_s;
 }
 
 void TestMainWindow::createMap()
@@ -308,8 +315,8 @@ void TestMainWindow::keyFilter_data()
     QTest::newRow("pasted: its blank dropped") << QStringList{u"txtZip"_s, u"K1A 0B1"_s, u"K1A0B1"_s, u"keys"_s};
     QTest::newRow("from the menu too") << QStringList{u"txtZip"_s, u" v6b 4y8 x"_s, u"V6B4Y8"_s, u"menu"_s};
     QTest::newRow("above Z the others shift too") << QStringList{u"txtZip"_s, u"{~|`_"_s, u"[^\\@?"_s};
-    QTest::newRow("pasted, the others above Z too") << QStringList{u"txtZip"_s, u"{~\u00e0\u0431"_s,
-                                                                   u"[^\u00c0\u0431"_s, u"keys"_s};
+    QTest::newRow("pasted, the others above Z too")
+        << QStringList{u"txtZip"_s, u"{~\u00e0\u0431"_s, u"[^\u00c0\u0431"_s, u"keys"_s};
     QTest::newRow("Z and below stay, brackets move") << QStringList{u"txtZip"_s, u"Z@0[^"_s, u"Z@0;>"_s};
     QTest::newRow("Latin-1: 224 and 254; 200 and 255")
         << QStringList{u"txtZip"_s, u"\u00e0\u00fe\u00c8\u00ff"_s, u"\u00c0\u00de\u00a8\u00df"_s};
@@ -355,13 +362,15 @@ void TestMainWindow::mapFolder_data()
     const QString none;
     QTest::newRow("first run") << QStringList{none, none, none} << QStringList{program, program, none};
     QTest::newRow("stored folder") << QStringList{srv, none, none} << QStringList{srv, srv, srv};
-    QTest::newRow("the run's folder is not reloaded") << QStringList{srv, u"/run/"_s, none}
-                                                      << QStringList{none, u"/run/"_s, srv};
+    QTest::newRow("the run's folder is not reloaded")
+        << QStringList{srv, u"/run/"_s, none} << QStringList{none, u"/run/"_s, srv};
     QTest::newRow("choice gains a separator") << QStringList{none, none, maps} << QStringList{chosen, chosen, chosen};
-    QTest::newRow("choice keeps its separator") << QStringList{srv, none, chosen} << QStringList{chosen, chosen, chosen};
-    QTest::newRow("blanks and NULs around the choice go") << QStringList{none, none, u"  "_s + maps + u" \0\0"_s}
-                                                          << QStringList{chosen, chosen, chosen};
-    QTest::newRow("cancel empties only the run's folder") << QStringList{srv, none, u""_s} << QStringList{srv, none, srv};
+    QTest::newRow("choice keeps its separator")
+        << QStringList{srv, none, chosen} << QStringList{chosen, chosen, chosen};
+    QTest::newRow("blanks and NULs around the choice go")
+        << QStringList{none, none, u"  "_s + maps + u" \0\0"_s} << QStringList{chosen, chosen, chosen};
+    QTest::newRow("cancel empties only the run's folder")
+        << QStringList{srv, none, u""_s} << QStringList{srv, none, srv};
 }
 
 void TestMainWindow::mapFolder()
@@ -379,7 +388,8 @@ void TestMainWindow::mapFolder()
 
     // Stored as application "Corvale", section "MapFolder", key "Path", and nothing else.
     QCOMPARE(QStringList({main.box(u"txtMapPath"_s)->text(), main.mapFolder().path(),
-                          settings.value(u"MapFolder/Path"_s).toString()}), after);
+                          settings.value(u"MapFolder/Path"_s).toString()}),
+             after);
     QCOMPARE(settings.allKeys().size(), after.at(2).isNull() ? 0 : 1);
     QVERIFY(before.at(2).isEmpty() || QFileInfo(after.at(1)).isDir());
     // The probe that tells a writable program folder leaves nothing behind.
@@ -409,15 +419,14 @@ void TestMainWindow::printing_data()
     QTest::addColumn<QString>("outcome");
     const QString nowhere = u"/nowhere/halvorn"_s;
     const QStringList notes{{}, u"notes.txt"_s, u"Command1"_s};
-    QTest::newRow("OK at once: the first file") << u"print map"_s << QStringList{{}, {}, u"Command1"_s}
-                                                << u"printed"_s;
+    QTest::newRow("OK at once: the first file") << u"print map"_s << QStringList{{}, {}, u"Command1"_s} << u"printed"_s;
     QTest::newRow("shown with its separator; blanks in the name")
         << u"print map"_s << QStringList{u"/"_s, u"Beacon map.bmp"_s, u"Command1"_s} << u"printed"_s;
     // A program that cannot start: a start would say so.
     QTest::newRow("Cancel after a pick") << nowhere << QStringList{{}, u"notes.txt"_s, u"Command2"_s} << QString();
     QTest::newRow("close box after a pick") << nowhere << QStringList{{}, u"notes.txt"_s, {}} << QString();
-    QTest::newRow("missing folder lists nothing") << nowhere << QStringList{u"/not here"_s, {}, u"Command1"_s}
-                                                  << QString();
+    QTest::newRow("missing folder lists nothing")
+        << nowhere << QStringList{u"/not here"_s, {}, u"Command1"_s} << QString();
     QTest::newRow("no such program") << nowhere << notes << u"failed"_s;
     QTest::newRow("not runnable") << u"not runnable"_s << notes << u"failed"_s;
 }
@@ -454,8 +463,8 @@ void TestMainWindow::printing()
     // The recording program writes its record in its own time.
     if (outcome == u"printed"_s)
         QTRY_COMPARE(test::readAll(bin.filePath(QDir(bin.path()).entryList({u"started.*"_s}).value(0))),
-                     "1\n" + QFile::encodeName(folder.filePath(pick.at(1).isEmpty() ? u"5551234567.jpg"_s
-                                                                                     : pick.at(1))) + '\n');
+                     "1\n" + QFile::encodeName(folder.filePath(pick.at(1).isEmpty() ? u"5551234567.jpg"_s : pick.at(1)))
+                         + '\n');
     QCOMPARE(main.boxes().size(), outcome == u"failed"_s ? 1 : 0);
     for (const test::ShownBox &box : main.boxes()) {
         QCOMPARE(QStringList({box.text, box.title}),
@@ -473,16 +482,23 @@ void TestMainWindow::printPreview_data()
     QTest::addColumn<QString>("gesture");
     // What the page's caption says.
     QTest::addColumn<QStringList>("caption");
-    QTest::newRow("wide map, OK") << QSize(1200, 600) << QStringList{
-        u"-XMP-dc:Title=3125550142"_s, u"-XMP-dc:Description=Lakeshore Lantern Works\nRue des Tisserands, Montréal"_s,
-        u"-GPSLatitude=41.8821"_s, u"-GPSLatitudeRef=N"_s, u"-GPSLongitude=87.6324"_s, u"-GPSLongitudeRef=W"_s,
-        u"-DateTimeOriginal=2024:05:01 14:03:00"_s} << u"OK"_s << QStringList{
-        u"3125550142"_s, u"Lakeshore Lantern Works"_s, u"Rue des Tisserands, Montréal"_s,
-        u"41.88210° N, 87.63240° W"_s, u"2024-05-01"_s};
-    QTest::newRow("tall map, double-click") << QSize(400, 500) << QStringList{
-        u"-EXIF:ImageDescription=Harbour Rope Co."_s, u"-GPSLatitude=33.8568"_s, u"-GPSLatitudeRef=S"_s,
-        u"-GPSLongitude=151.2153"_s, u"-GPSLongitudeRef=E"_s} << u"double-click"_s << QStringList{
-        u"Harbour Rope Co."_s, u"33.85680° S, 151.21530° E"_s};
+    QTest::newRow("wide map, OK")
+        << QSize(1200, 600)
+        << QStringList{u"-XMP-dc:Title=3125550142"_s,
+                       u"-XMP-dc:Description=Lakeshore Lantern Works\nRue des Tisserands, Montréal"_s,
+                       u"-GPSLatitude=41.8821"_s,
+                       u"-GPSLatitudeRef=N"_s,
+                       u"-GPSLongitude=87.6324"_s,
+                       u"-GPSLongitudeRef=W"_s,
+                       u"-DateTimeOriginal=2024:05:01 14:03:00"_s}
+        << u"OK"_s
+        << QStringList{u"3125550142"_s, u"Lakeshore Lantern Works"_s, u"Rue des Tisserands, Montréal"_s,
+                       u"41.88210° N, 87.63240° W"_s, u"2024-05-01"_s};
+    QTest::newRow("tall map, double-click")
+        << QSize(400, 500)
+        << QStringList{u"-EXIF:ImageDescription=Harbour Rope Co."_s, u"-GPSLatitude=33.8568"_s, u"-GPSLatitudeRef=S"_s,
+                       u"-GPSLongitude=151.2153"_s, u"-GPSLongitudeRef=E"_s}
+        << u"double-click"_s << QStringList{u"Harbour Rope Co."_s, u"33.85680° S, 151.21530° E"_s};
     QTest::newRow("no metadata, Enter") << QSize(900, 500) << QStringList() << u"Enter"_s
                                         << QStringList{u"Beacon map.jpg"_s};
     QTest::newRow("no picture: sorry") << QSize() << QStringList() << u"OK"_s << QStringList();
@@ -502,7 +518,8 @@ void TestMainWindow::printPreview()
     QImage picture(size, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QVERIFY(size.isEmpty() ? test::writeFile(map, "x") : picture.save(map, "JPG"));
-    QVERIFY(tags.isEmpty() || QProcess::execute(u"exiftool"_s, tags + QStringList{u"-q"_s, u"-overwrite_original"_s, map}) == 0);
+    QVERIFY(tags.isEmpty()
+            || QProcess::execute(u"exiftool"_s, tags + QStringList{u"-q"_s, u"-overwrite_original"_s, map}) == 0);
     const qsizetype before = m_previews.previews().size();
     test::MainWindow &main = open();
     main.box(u"txtMapPath"_s)->setText(dir.path());
@@ -552,9 +569,9 @@ void TestMainWindow::layout_data()
     // The tab order from the first focus; the buttons let off a mnemonic.
     QTest::addColumn<QStringList>("tabOrder");
     QTest::addColumn<QStringList>("withoutMnemonic");
-    QTest::newRow("main window") << QStringList{u"txtPhone"_s, u"Command1"_s, u"Command2"_s, u"txtMapPath"_s,
-                                                u"cmdMapPath"_s, u"txtResult"_s, u"Command3"_s, u"txtState"_s,
-                                                u"txtZip"_s, u"txtCity"_s, u"txtAddress"_s}
+    QTest::newRow("main window") << QStringList{u"txtPhone"_s,   u"Command1"_s,  u"Command2"_s,  u"txtMapPath"_s,
+                                                u"cmdMapPath"_s, u"txtResult"_s, u"Command3"_s,  u"txtState"_s,
+                                                u"txtZip"_s,     u"txtCity"_s,   u"txtAddress"_s}
                                  << QStringList{u"cmdMapPath"_s};
     QTest::newRow("saved-map chooser") << QStringList{u"File1"_s, u"Command1"_s, u"Command2"_s} << QStringList();
     QTest::newRow("About window") << QStringList{u"cmdOK"_s, u"cmdSysInfo"_s} << QStringList{u"cmdOK"_s};
@@ -570,7 +587,8 @@ void TestMainWindow::layout()
     chooser.setFolder(maps.path());
     frmAbout about;
     QWidget *shown = tabOrder.size() > 3 ? static_cast<QWidget *>(&open().window())
-        : tabOrder.size() > 2            ? static_cast<QWidget *>(&chooser) : &about;
+        : tabOrder.size() > 2            ? static_cast<QWidget *>(&chooser)
+                                         : &about;
     shown->show();
     QVERIFY(QTest::qWaitForWindowActive(shown));
 

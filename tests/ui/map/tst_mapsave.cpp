@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QBuffer>
 #include <QDir>
 #include <QJsonDocument>
@@ -7,10 +8,10 @@
 
 #include "corvale/version.h"
 #include "imageconv/imageconv.h"
+#include "ui/common/browseforfolder.h"
 #include "ui/map/mapsave.h"
 #include "ui/map/screencapture.h"
 #include "uitest.h"
-#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -126,11 +127,13 @@ void TestMapSave::save_data()
     };
     row("phone", {u"5551234567"_s}, maps, u"5551234567.jpg"_s);
     row("phone before address, its place",
-        {u"3125550142"_s, u"410 W Marlow Ave"_s, u"Chicago"_s, u"Lakeshore Lantern Works\nChicago, IL"_s,
-         u"41.8853"_s, u"-87.6298"_s, u"3125550142"_s}, maps, u"3125550142.jpg"_s);
+        {u"3125550142"_s, u"410 W Marlow Ave"_s, u"Chicago"_s, u"Lakeshore Lantern Works\nChicago, IL"_s, u"41.8853"_s,
+         u"-87.6298"_s, u"3125550142"_s},
+        maps, u"3125550142.jpg"_s);
     row("phone as typed", {u"555 123 4567"_s}, maps, u"555 123 4567.jpg"_s);
-    row("address, its place", {none, u"95 Rue des Tisserands"_s, u"Montréal"_s, u"Latitude: 45.5048 (Montréal)"_s,
-                               u"45.5048"_s, u"-73.5550"_s, u"95 Rue des Tisserands, Montréal"_s},
+    row("address, its place",
+        {none, u"95 Rue des Tisserands"_s, u"Montréal"_s, u"Latitude: 45.5048 (Montréal)"_s, u"45.5048"_s,
+         u"-73.5550"_s, u"95 Rue des Tisserands, Montréal"_s},
         maps, u"95_Rue_des_TisserandsMontréal.jpg"_s);
     row("a dot, blanks in the city", {none, u"12 Main St."_s, u"Mont real"_s}, maps, u"12_Main_St.Mont_real.jpg"_s);
     row("street only", {none, u"77 Foxglove Ln"_s}, maps, u"77_Foxglove_Ln.jpg"_s);
@@ -141,8 +144,7 @@ void TestMapSave::save_data()
     row("no folder, chooser cancelled: Pictures next, the program's folder being unwritable", {u"5551234567"_s},
         {none, u""_s, u"%2"_s}, none);
     // Every failure but a refused name says so; one of the folder forgets it.
-    row("folder removed since it was chosen", {u"5551234567"_s}, {u"%1/gone"_s, none, u""_s}, none, none,
-        u"%1/gone"_s);
+    row("folder removed since it was chosen", {u"5551234567"_s}, {u"%1/gone"_s, none, u""_s}, none, none, u"%1/gone"_s);
     row("folder through a file", {u"5551234567"_s}, {u"%1/plain/maps/"_s, none, u""_s}, none, u"plain"_s,
         u"%1/plain/maps/"_s);
     row("a folder where the bitmap goes", {u"5551234567"_s}, {u"%1/"_s, none, u""_s}, none, u"5551234567.bmp/"_s,
@@ -150,13 +152,13 @@ void TestMapSave::save_data()
     row("a folder where the JPEG goes: the bitmap kept", {u"5551234567"_s}, maps, u"5551234567.bmp"_s,
         u"5551234567.jpg/"_s, u"%1/5551234567.bmp"_s);
     row("nothing drawn", {u"5551234567"_s}, maps, none, u"one colour"_s, u""_s);
-    for (const QStringList &typed : {QStringList{none, u"12/14 Main St"_s, u"Springfield"_s},
-                                     QStringList{none, u"12 Main St"_s, u"Spring\\field"_s},
-                                     QStringList{none, u"../../escaped"_s}, QStringList{u"555/123"_s}, QStringList(),
-                                     QStringList{none, u"."_s}, QStringList{none, u"."_s, u"."_s},
-                                     QStringList{u"555\u00001234"_s}})
-        QTest::newRow(qPrintable(u"leaves the folder: "_s + typed.join(u'|'))) << typed << maps << none << none
-                                                                                << QString();
+    for (const QStringList &typed :
+         {QStringList{none, u"12/14 Main St"_s, u"Springfield"_s},
+          QStringList{none, u"12 Main St"_s, u"Spring\\field"_s}, QStringList{none, u"../../escaped"_s},
+          QStringList{u"555/123"_s}, QStringList(), QStringList{none, u"."_s}, QStringList{none, u"."_s, u"."_s},
+          QStringList{u"555\u00001234"_s}})
+        QTest::newRow(qPrintable(u"leaves the folder: "_s + typed.join(u'|')))
+            << typed << maps << none << none << QString();
 }
 
 void TestMapSave::save()
@@ -184,9 +186,12 @@ void TestMapSave::save()
     QVERIFY(!saved.endsWith(u".jpg"_s) || test::writeFile(QDir(m_maps).filePath(saved), "an older map"));
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
 
-    QCOMPARE(saveCapturedMap(&*m_window, m_panel, mapFolder, [&typed] {
-        return MapQuery{typed.value(0), typed.value(1), typed.value(2), typed.value(3), typed.value(4), typed.value(5)};
-    }), saved.endsWith(u".jpg"_s));
+    QCOMPARE(saveCapturedMap(&*m_window, m_panel, mapFolder,
+                             [&typed] {
+                                 return MapQuery{typed.value(0), typed.value(1), typed.value(2),
+                                                 typed.value(3), typed.value(4), typed.value(5)};
+                             }),
+             saved.endsWith(u".jpg"_s));
 
     QCOMPARE(mapFolder.path(), folder.at(2));
     // Only the main window stores the folder.
@@ -200,8 +205,9 @@ void TestMapSave::save()
     const QString path = AddBackslash(mapFolder.path()) + saved;
     for (const test::ShownMessage &message : messages.messages()) {
         QCOMPARE(message.parent.data(), &*m_window);
-        QVERIFY2(saved.endsWith(u".jpg"_s) ? message.title == u"Success..."_s && message.text == u"Map saved as "_s + path
-                                           : message.title == u"Sorry..."_s && message.text.contains(sorry),
+        QVERIFY2(saved.endsWith(u".jpg"_s)
+                     ? message.title == u"Success..."_s && message.text == u"Map saved as "_s + path
+                     : message.title == u"Sorry..."_s && message.text.contains(sorry),
                  qPrintable(message.text));
     }
     if (!saved.isEmpty()) {
@@ -220,8 +226,8 @@ void TestMapSave::save()
         QCOMPARE(QStringList({tags[u"XMP:Title"_s].toString(), tags[u"XMP:Description"_s].toString()}),
                  QStringList({typed.at(6), typed.at(3)}));
         QVERIFY(placedAt(tags, typed.at(4), typed.at(5)));
-        const QDateTime captured =
-            QDateTime::fromString(tags[u"EXIF:DateTimeOriginal"_s].toString(), u"yyyy:MM:dd HH:mm:ss"_s);
+        const QDateTime captured = QDateTime::fromString(tags[u"EXIF:DateTimeOriginal"_s].toString(),
+                                                         u"yyyy:MM:dd HH:mm:ss"_s);
         QVERIFY2(captured >= before && captured <= QDateTime::currentDateTime(), qPrintable(captured.toString()));
     }
     QCOMPARE(chooser.requests().size(), folder.at(1).isNull() ? 0 : 1);
@@ -278,8 +284,7 @@ void TestMapSave::failedConversionLeavesTheTargetAlone_data()
     QTest::newRow("missing") << QByteArray() << true;
     QTest::newRow("text") << QByteArray("this is no picture at all\n") << true;
     QTest::newRow("cut short") << bitmap.left(bitmap.size() / 2) << true;
-    QTest::newRow("broken header") << QByteArray("BM").append(bitmap.mid(2, 12)).append(QByteArray(40, '\xFF'))
-                                   << true;
+    QTest::newRow("broken header") << QByteArray("BM").append(bitmap.mid(2, 12)).append(QByteArray(40, '\xFF')) << true;
     QTest::newRow("broken, no older map") << QByteArray("BM and nothing else") << false;
 }
 
@@ -314,11 +319,16 @@ void TestMapSave::metadata_data()
     QTest::newRow("north west") << chicago << QStringList{u"41.8853"_s, u"-87.6298"_s, u"N W"_s};
     QTest::newRow("south east") << u"Sydney"_s << QStringList{u"-33.86882"_s, u"151.20929"_s, u"S E"_s};
     QTest::newRow("south pole, date line") << u"Pole"_s << QStringList{u"-90"_s, u"180.0"_s, u"S E"_s};
-    QTest::newRow("no position, accents") << u"Latitude: (95 Rue des Tisserands, Montréal)"_s
-                                          << QStringList{{}, {}, {}};
-    for (const QStringList &wrong : {QStringList{u"41.8853"_s, u"-"_s}, {u"12.3.4"_s, u"-87.6"_s}, {u"1e308"_s, u"0"_s},
-                                     {u"NaN"_s, u"10"_s}, {u"41.9"_s, u"200"_s}, {u"-91"_s, u"0"_s},
-                                     {u"41.8853"_s, {}}, {u"41.8853"_s, u"--87.6298"_s}})
+    QTest::newRow("no position, accents")
+        << u"Latitude: (95 Rue des Tisserands, Montréal)"_s << QStringList{{}, {}, {}};
+    for (const QStringList &wrong : {QStringList{u"41.8853"_s, u"-"_s},
+                                     {u"12.3.4"_s, u"-87.6"_s},
+                                     {u"1e308"_s, u"0"_s},
+                                     {u"NaN"_s, u"10"_s},
+                                     {u"41.9"_s, u"200"_s},
+                                     {u"-91"_s, u"0"_s},
+                                     {u"41.8853"_s, {}},
+                                     {u"41.8853"_s, u"--87.6298"_s}})
         QTest::newRow(qPrintable(wrong.join(u' '))) << chicago << wrong + QStringList{QString()};
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPointer>
@@ -9,12 +10,12 @@
 #include <unistd.h>
 
 #include "rawhttpserver.h"
+#include "ui/common/browseforfolder.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
 #include "ui/map/mapsave.h"
 #include "ui/map/screencapture.h"
 #include "uitest.h"
-#include "ui/common/browseforfolder.h"
 #include "util/general.h"
 
 using namespace Qt::StringLiterals;
@@ -62,9 +63,12 @@ bool showPage(frmMap &window, const QString &address)
     QSignalSpy finished(browser(window), &QWebEngineView::loadFinished);
     window.navigate(address);
     window.show();
-    return finished.wait(kLoadWait) && QTest::qWaitFor([&window] {
-        return GrabClientArea(control(window, u"pnlMap"_s)).pixelColor(20, 20) != QColor(Qt::white);
-    }, kLoadWait);
+    return finished.wait(kLoadWait)
+        && QTest::qWaitFor(
+               [&window] {
+                   return GrabClientArea(control(window, u"pnlMap"_s)).pixelColor(20, 20) != QColor(Qt::white);
+               },
+               kLoadWait);
 }
 
 } // namespace
@@ -103,9 +107,8 @@ void TestMapWindow::sandboxOnlyAsRoot()
 void TestMapWindow::initTestCase()
 {
     QVERIFY(m_service.emplace().base().startsWith(u"http://127.0.0.1:"_s));
-    m_pages.emplace([](test::RawConnection &connection) {
-        connection.send(test::response(200, page(connection.target())));
-    });
+    m_pages.emplace(
+        [](test::RawConnection &connection) { connection.send(test::response(200, page(connection.target()))); });
 }
 
 void TestMapWindow::mapFromTheMainWindow_data()
@@ -184,9 +187,9 @@ void TestMapWindow::pageStaysInItsWindow()
     QTRY_VERIFY_WITH_TIMEOUT(browser(window)->title().startsWith(u"done"_s), kLoadWait);
 
     // Only web addresses, from the opener or from the page.
-    for (const QString &other : {u"file:///etc/hostname"_s, u"data:text/html,<title>data</title>"_s,
-                                 u"javascript:document.title='script'"_s, u"mailto:maps@example.com"_s,
-                                 u"lookups/mapY.asp"_s, QString()})
+    for (const QString &other :
+         {u"file:///etc/hostname"_s, u"data:text/html,<title>data</title>"_s, u"javascript:document.title='script'"_s,
+          u"mailto:maps@example.com"_s, u"lookups/mapY.asp"_s, QString()})
         window.navigate(other);
     QSignalSpy finished(browser(window), &QWebEngineView::loadFinished);
     QTest::mouseClick(browser(window)->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
@@ -200,7 +203,8 @@ void TestMapWindow::pageStaysInItsWindow()
     QVERIFY(!enter.isAccepted());
     // Whatever the browser was asked before this has run when it answers.
     QString title;
-    browser(window)->page()->runJavaScript(u"document.title"_s, [&title](const QVariant &got) { title = got.toString(); });
+    browser(window)->page()->runJavaScript(u"document.title"_s,
+                                           [&title](const QVariant &got) { title = got.toString(); });
     QTRY_VERIFY_WITH_TIMEOUT(!title.isEmpty(), kLoadWait);
 
     // Dialogs answered as cancelled and shown to nobody, no new windows.
@@ -232,8 +236,8 @@ void TestMapWindow::followsTheWindow()
     QVERIFY(window.isVisible());
 
     int panelHeight = 0;
-    for (const QSize &size : {window.size(), QSize(1000, 800), QSize(400, 300), QSize(60, 300), QSize(300, 30),
-                              QSize(800, 700)}) {
+    for (const QSize &size :
+         {window.size(), QSize(1000, 800), QSize(400, 300), QSize(60, 300), QSize(300, 30), QSize(800, 700)}) {
         window.resize(size);
         QTRY_COMPARE(panel->width(), size.width());
         if (size.height() >= 6 * quarter)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/map/browser/containedmappage.h"
 
 #include "util/weburl.h"
@@ -6,8 +7,7 @@ namespace corvale {
 
 ContainedMapPage::ContainedMapPage(QObject *parent)
     : QWebEnginePage(parent)
-{
-}
+{ }
 
 QWebEnginePage *ContainedMapPage::createWindow(WebWindowType)
 {
@@ -20,8 +20,7 @@ QStringList ContainedMapPage::chooseFiles(FileSelectionMode, const QStringList &
 }
 
 void ContainedMapPage::javaScriptAlert(const QUrl &, const QString &)
-{
-}
+{ }
 
 // A dialog nobody saw is a dialog cancelled.
 bool ContainedMapPage::javaScriptConfirm(const QUrl &, const QString &)

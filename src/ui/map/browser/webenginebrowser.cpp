@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map browser module: the web engine's view with the map page's rules.
 // The program loads it with the first map window (see ../mapbrowser.h).
 
@@ -7,8 +8,8 @@
 #include <unistd.h>
 #endif
 
-#include "ui/map/mapbrowser.h"
 #include "ui/map/browser/containedmappage.h"
+#include "ui/map/mapbrowser.h"
 #include "util/weburl.h"
 
 namespace corvale {
@@ -30,7 +31,9 @@ void allowWebEngineAsRoot()
 
 } // namespace
 
-class WebEngineMapBrowser : public QObject, public MapBrowser
+class WebEngineMapBrowser
+    : public QObject
+    , public MapBrowser
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID CORVALE_MAP_BROWSER_IID)
