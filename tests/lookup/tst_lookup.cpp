@@ -167,6 +167,7 @@ void TestLookup::lookups_data()
         2);
     row("a figure without its bracket ends the lookup", {first, mapPage("//alert(1)//alert(2")},
         u"1|LON"_s + link + u"TEXT"_s, 2);
+    row("the first figure without its bracket too", {first, mapPage("//alert(1")}, u"LAT|LON"_s + link + u"TEXT"_s, 2);
     row("map page not 200: one try, only the link", {first, busy, map}, u"LAT|LON"_s + link + u"TEXT"_s, 2);
     row("double-quoted link", {answer(200, phonePage(linkTo('"' + kMapLink + '"'))), map}, full, 2);
     row("single-quoted relative link", {answer(200, phonePage(linkTo("'mapY.asp?phone=3125550142'"))), map}, full, 2);

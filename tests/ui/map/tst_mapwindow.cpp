@@ -13,6 +13,7 @@
 #include "ui/common/browseforfolder.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
+#include "ui/map/maplayout.h"
 #include "ui/map/mapsave.h"
 #include "ui/map/screencapture.h"
 #include "uitest.h"
@@ -83,6 +84,8 @@ private Q_SLOTS:
     void mapFromTheMainWindow_data();
     void mapFromTheMainWindow();
     void pageStaysInItsWindow();
+    void layoutSteps_data();
+    void layoutSteps();
     void followsTheWindow();
     void capture();
 
@@ -220,6 +223,37 @@ void TestMapWindow::pageStaysInItsWindow()
 // The panel fills the window from the top down to one and a half button
 // heights above the bottom; the button, its size kept, is centred a quarter
 // button height below it. A window too short keeps the panel's height.
+void TestMapWindow::layoutSteps_data()
+{
+    // The client area in twips; the panel and the button afterwards, from the design's.
+    QTest::addColumn<QSizeF>("inner");
+    QTest::addColumn<QRectF>("panel");
+    QTest::addColumn<QRectF>("button");
+    QTest::newRow("design client area") << QSizeF(9240, 9210) << QRectF(0, 0, 9240, 8467.5)
+                                        << QRectF(4012.5, 8591.25, 1215, 495);
+    // A size of zero is taken; only a negative one is refused, and the panel
+    // keeps what it had.
+    QTest::newRow("exactly one and a half buttons high: no panel height")
+        << QSizeF(9240, 742.5) << QRectF(0, 0, 9240, 0) << QRectF(4012.5, 123.75, 1215, 495);
+    QTest::newRow("shorter: the panel keeps its height")
+        << QSizeF(9240, 742) << QRectF(0, 0, 9240, 6135) << QRectF(4012.5, 123.25, 1215, 495);
+    QTest::newRow("no width at all") << QSizeF(0, 9210) << QRectF(0, 0, 0, 8467.5)
+                                     << QRectF(-607.5, 8591.25, 1215, 495);
+    QTest::newRow("negative width refused")
+        << QSizeF(-15, 9210) << QRectF(0, 0, 7575, 8467.5) << QRectF(-615, 8591.25, 1215, 495);
+}
+
+void TestMapWindow::layoutSteps()
+{
+    QFETCH(QSizeF, inner);
+    QFETCH(QRectF, panel);
+    QFETCH(QRectF, button);
+    const MapWindowLayout design{{0, 0, 7575, 6135}, {3720, 6240, 1215, 495}};
+    const MapWindowLayout got = layOutMapWindow(design, float(inner.width()), float(inner.height()));
+    QCOMPARE(QRectF(got.panel.left, got.panel.top, got.panel.width, got.panel.height), panel);
+    QCOMPARE(QRectF(got.button.left, got.button.top, got.button.width, got.button.height), button);
+}
+
 void TestMapWindow::followsTheWindow()
 {
     frmMap window(mapBrowser(), m_folder, {});
