@@ -93,8 +93,7 @@ frmAbout::frmAbout(QWidget *parent)
     // Neither button is the default: Enter presses the one that has the
     // focus, and none cancels.
     ignoreEscape(this);
-    setTabOrder(cmdOK, cmdSysInfo);
-    setTabOrder(cmdSysInfo, blue);
+    corvale::setTabOrder({cmdOK, cmdSysInfo, blue});
     // The link comes first among the controls but last in the tab order.
     cmdOK->setFocus();
     connect(blue, &LinkLabel::activated, this, &frmAbout::blue_Click);

@@ -47,6 +47,12 @@ void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
     widget->setPalette(palette);
 }
 
+void setTabOrder(std::initializer_list<QWidget *> order)
+{
+    for (auto next = order.begin(); next != order.end() && next + 1 != order.end(); ++next)
+        QWidget::setTabOrder(*next, *(next + 1));
+}
+
 void ignoreEscape(QWidget *window)
 {
     // Keys no control takes reach the window, and its filters, last.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <initializer_list>
 #include <utility>
 
 #include <QPalette>
@@ -32,6 +33,9 @@ void useClassicDialogFont(QWidget *window);
 void widenToText(QLabel *label);
 
 void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour);
+
+// Tab goes from each control to the next in `order`.
+void setTabOrder(std::initializer_list<QWidget *> order);
 
 // For a window that no button cancels: Escape closes nothing.
 void ignoreEscape(QWidget *window);

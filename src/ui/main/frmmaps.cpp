@@ -187,10 +187,8 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
         button->setAutoDefault(true);
     Command1->setDefault(true);
 
-    const QList<QWidget *> tabOrder{txtPhone, Command1, Command2, txtMapPath, cmdMapPath, txtResult,
-                                    Command3, txtState, txtZip,   txtCity,    txtAddress};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+    corvale::setTabOrder({txtPhone, Command1, Command2, txtMapPath, cmdMapPath, txtResult, Command3, txtState, txtZip,
+                          txtCity, txtAddress});
     txtPhone->setFocus();
 
     connect(cmdMapPath, &QPushButton::clicked, this, &frmMaps::cmdMapPath_Click);

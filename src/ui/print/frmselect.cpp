@@ -39,8 +39,7 @@ frmSelect::frmSelect(QWidget *parent)
     QFont listFont(u"MS Sans Serif"_s);
     listFont.setPointSizeF(9.75);
     File1->setFont(listFont);
-    setTabOrder(File1, Command1);
-    setTabOrder(Command1, Command2);
+    corvale::setTabOrder({File1, Command1, Command2});
     File1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &frmSelect::Command1_Click);
     connect(File1, &QListWidget::itemDoubleClicked, this, &frmSelect::Command1_Click);
