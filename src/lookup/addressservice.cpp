@@ -43,11 +43,13 @@ bool isDegrees(const QString &text, double limit)
     return decimal.match(text).hasMatch() && std::abs(text.toDouble()) <= limit;
 }
 
+// "fr-CA, fr;q=0.9": the place's names in the user's language where the
+// map has them.
 QString acceptLanguage()
 {
-    QStringList languages = QLocale().uiLanguages();
-    languages.removeAll(u"C"_s);
-    return languages.isEmpty() ? u"en"_s : languages.join(u", "_s);
+    const QString tag = QLocale().bcp47Name();
+    const QString language = tag.section(u'-', 0, 0);
+    return tag == language ? tag : tag + u", "_s + language + u";q=0.9"_s;
 }
 
 QString mapLink(const AddressService &service, const QString &latitude, const QString &longitude)
