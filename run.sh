@@ -13,6 +13,12 @@ corvale_build "$BUILD" Release
 
 corvale_start_sample_service "$BUILD/tools/sample-service/corvale-sample-service" "$BUILD/sample-service.log"
 echo "Sample lookup service: $CORVALE_LOOKUP_BASE"
+# CORVALE_ADDRESS_SERVICE=sample: the sample service answers addresses too,
+# as a Nominatim server does, with its map pages.
+if [ "${CORVALE_ADDRESS_SERVICE:-}" = sample ]; then
+    export CORVALE_ADDRESS_SERVICE=$CORVALE_LOOKUP_BASE
+    echo "Address service: $CORVALE_ADDRESS_SERVICE (the sample service as a Nominatim server)"
+fi
 CORVALE="$BUILD/src/app/corvale"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

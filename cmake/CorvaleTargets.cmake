@@ -6,7 +6,7 @@ function(corvale_warnings target)
 endfunction()
 
 # corvale_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
-# Every test runs offscreen and with its own settings store.
+# Every test runs offscreen and with its own settings store and cache folder.
 function(corvale_add_test)
     cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
@@ -14,7 +14,7 @@ function(corvale_add_test)
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.config"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.config;XDG_CACHE_HOME=${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.cache"
         TIMEOUT 300)
     if(T_LABELS)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")

@@ -58,6 +58,23 @@ corvale_find_window() {
     return 1
 }
 
+# corvale_find_other_window PID WINDOW SECONDS
+# Prints the id of a visible window of process PID other than WINDOW,
+# waiting up to SECONDS for one: a window without a title of its own.
+corvale_find_other_window() {
+    local pid=$1 known=$2 found
+    local deadline=$(( $(date +%s%N) / 1000000 + $3 * 1000 ))
+    while [ $(( $(date +%s%N) / 1000000 )) -lt "$deadline" ]; do
+        found=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$known" | head -n 1) || true
+        if [ -n "$found" ]; then
+            echo "$found"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
 # Starts the sample lookup service on a free port of 127.0.0.1 and exports
 # CORVALE_LOOKUP_BASE for it; it is stopped when the calling script ends.
 corvale_start_sample_service() {

@@ -4,8 +4,10 @@
 # xvfb-run): a person's phone lookup typed into the main window, the map
 # window, then "Capture" and its message, and, without CORVALE_PRINT_PROGRAM,
 # "Print Map" of the saved map up to its print preview (closed unprinted).
-# Writes screenshots, and the saved map, into OUTPUT_DIR and prints where
-# they are.
+# With CORVALE_ADDRESS_SERVICE set, an address is looked up instead, through
+# that address service, and the saved map's position is read back with
+# exiftool. Writes screenshots, and the saved map, into OUTPUT_DIR and prints
+# where they are.
 #
 #   scripted-session.sh CORVALE OUTPUT_DIR
 #
@@ -20,6 +22,13 @@ corvale=$1
 output=$2
 phone="(312) 555-0142"
 number=3125550142
+if [ -n "${CORVALE_ADDRESS_SERVICE:-}" ]; then
+    # Typed from the last box of the tab order backwards: street, city, postal code, province.
+    address=("24 Tamarack Cres" "Ottawa" "K1A 0B1" "ON")
+    saved_name=24_Tamarack_CresOttawa
+else
+    saved_name=$number
+fi
 : "${CORVALE_LOOKUP_BASE:?must point at the lookup service}"
 . "$(dirname "$0")/common.sh"
 
@@ -32,7 +41,7 @@ done
 
 mkdir -p "$output/maps"
 output=$(cd "$output" && pwd)
-rm -f "$output"/*.png "$output/maps/$number.jpg"
+rm -f "$output"/*.png "$output/maps/$saved_name.jpg"
 
 # A settings store of the session's own, with the map folder in it.
 export XDG_CONFIG_HOME="$output/config"
@@ -53,10 +62,22 @@ echo "Main window shown after $(( ($(date +%s%N) - started) / 1000000 )) ms."
 
 # Typed and pressed as a person would: the phone box has the focus at start.
 xdotool windowfocus --sync "$main"
-xdotool type --delay 40 "$phone"
+if [ -n "${address+set}" ]; then
+    for field in "${address[@]}"; do
+        xdotool key shift+Tab
+        xdotool type --delay 40 "$field"
+    done
+else
+    xdotool type --delay 40 "$phone"
+fi
 xdotool key Return
 
-map=$(corvale_find_window "$number" 30) || true
+if [ -n "${address+set}" ]; then
+    # The map window of an address has no title: it is the program's other window.
+    map=$(corvale_find_other_window "$program" "$main" 30) || true
+else
+    map=$(corvale_find_window "$number" 30) || true
+fi
 if [ -z "$map" ]; then
     echo "No map window appeared; see $output/corvale.log" >&2
     exit 1
@@ -68,7 +89,11 @@ xdotool windowmove "$main" 0 0
 sleep 0.5
 import -window "$main" "$output/main-window.png"
 import -window "$map" "$output/map-window.png"
-echo "Map window: $phone shown as $number."
+if [ -n "${address+set}" ]; then
+    echo "Map window: ${address[0]}, ${address[1]}, ${address[3]}, ${address[2]} through $CORVALE_ADDRESS_SERVICE."
+else
+    echo "Map window: $phone shown as $number."
+fi
 
 # "Capture" sits centred below the map, 81 x 33 pixels, 8 pixels above the bottom.
 eval "$(xdotool getwindowgeometry --shell "$map")"
@@ -80,7 +105,7 @@ if [ -n "$saved" ]; then
     xdotool key Return
 fi
 
-if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$number.jpg" ]; then
+if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$saved_name.jpg" ]; then
     # "Print Map" is 73 x 33 pixels at 160, 400 in the main window.
     xdotool mousemove --window "$main" $(( 160 + 36 )) $(( 400 + 16 )) click 1
     chooser=$(corvale_find_window "Select saved map to print" 10) || true
@@ -88,7 +113,7 @@ if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$number.jpg" ]; the
         # The list has the focus on the one saved map; space selects it.
         xdotool windowfocus --sync "$chooser"
         xdotool key space Return
-        preview=$(corvale_find_window "Print Preview: $number.jpg" 10) || true
+        preview=$(corvale_find_window "Print Preview: $saved_name.jpg" 10) || true
         if [ -n "$preview" ]; then
             xdotool windowsize --sync "$preview" 900 720
             sleep 1
@@ -109,10 +134,17 @@ echo "Screenshots:"
 for picture in "$output"/*.png; do
     echo "  $picture"
 done
-if [ -f "$output/maps/$number.jpg" ]; then
-    echo "Saved map: $output/maps/$number.jpg"
+if [ -f "$output/maps/$saved_name.jpg" ]; then
+    echo "Saved map: $output/maps/$saved_name.jpg"
+    # Where the map says it is and who placed it, as exiftool reads them.
+    tags=$(exiftool -n -s -GPSLatitude -GPSLongitude -XMP:Source "$output/maps/$saved_name.jpg")
+    echo "$tags" | sed 's/^/  /'
+    if ! echo "$tags" | grep -q '^GPSLatitude'; then
+        echo "The saved map carries no GPS position." >&2
+        exit 1
+    fi
 elif [ -n "$saved" ]; then
-    echo "The program said the map was saved, but $output/maps/$number.jpg is missing." >&2
+    echo "The program said the map was saved, but $output/maps/$saved_name.jpg is missing." >&2
     exit 1
 else
     echo "No map was saved: \"Capture\" gave no message within 10 seconds."

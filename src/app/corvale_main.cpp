@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // corvale: the program. Its main window asks the lookup service for a
-// business phone number or an address and shows the service's map.
+// business phone number, and it or the address service chosen for an
+// address, and shows the service's map.
 
 #include <cstdio>
 
@@ -8,6 +9,7 @@
 #include <QIcon>
 
 #include "corvale/version.h"
+#include "lookup/addressservice.h"
 #include "lookup/lookupbase.h"
 #include "lookup/lookupclient.h"
 #include "ui/common/apptitle.h"
@@ -33,13 +35,16 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(icon);
 
     const corvale::LookupBaseSetting base = corvale::LookupBase();
-    if (base.base.isEmpty()) {
-        std::fprintf(stderr, "corvale: %s\n", qPrintable(base.error));
-        corvale::showMessage(nullptr, base.error, corvale::kAppTitle);
+    const corvale::AddressServiceSetting addresses = corvale::chosenAddressService();
+    for (const QString &refused : {base.error, addresses.error}) {
+        if (refused.isEmpty())
+            continue;
+        std::fprintf(stderr, "corvale: %s\n", qPrintable(refused));
+        corvale::showMessage(nullptr, refused, corvale::kAppTitle);
         return 1;
     }
 
-    corvale::LookupClient lookup(base.base);
+    corvale::LookupClient lookup(base.base, addresses.service);
     corvale::MapFolder mapFolder;
     corvale::frmMaps window(lookup, mapFolder);
     window.show();

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "corvale/version.h"
+#include "lookup/addressservice.h"
 #include "lookup/inputrules.h"
 #include "lookup/lookupbase.h"
 #include "lookup/lookupclient.h"
@@ -31,7 +32,10 @@ const char *const kUsage =
     "phone and address ask the lookup service and print one JSON object with the\n"
     "keys Latitude, Longitude, MapLink and ResultText. lines prints the page's\n"
     "plain-text lines joined by CR LF.\n"
-    "The service's base address comes from CORVALE_LOOKUP_BASE when it is set.\n";
+    "The service's base address comes from CORVALE_LOOKUP_BASE when it is set.\n"
+    "Addresses go to the service CORVALE_ADDRESS_SERVICE names (\"openstreetmap\" or\n"
+    "a Nominatim server's base address), else to the one the settings file names\n"
+    "(key Lookup/AddressService), else to the lookup service.\n";
 
 void writeError(const QString &text)
 {
@@ -110,8 +114,11 @@ int main(int argc, char *argv[])
     const corvale::LookupBaseSetting base = corvale::LookupBase();
     if (base.base.isEmpty())
         return usageError(u"corvale-lookup: "_s + base.error);
+    const corvale::AddressServiceSetting addresses = corvale::chosenAddressService();
+    if (!addresses.error.isEmpty())
+        return usageError(u"corvale-lookup: "_s + addresses.error);
 
-    corvale::LookupClient client(base.base);
+    corvale::LookupClient client(base.base, addresses.service);
     corvale::LookupResult result;
     if (phone)
         client.Phone2Geo(number, result);

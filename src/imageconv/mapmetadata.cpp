@@ -163,6 +163,8 @@ bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
             if (isAscii(metadata.description))
                 exif["Exif.Image.ImageDescription"] = metadata.description.toStdString();
         }
+        if (!metadata.source.isEmpty())
+            xmp["Xmp.dc.source"] = metadata.source.toStdString();
         if (metadata.position)
             addPosition(exif, *metadata.position);
         addTime(exif, xmp, metadata.captured);

@@ -23,6 +23,7 @@ struct MapMetadata
     QString description;
     std::optional<GeoPosition> position;
     QDateTime captured;
+    QString source = {}; // the address of the service that placed the map
 };
 
 // The position that a lookup's two figures name, when both are plain finite

@@ -9,12 +9,15 @@ using namespace Qt::StringLiterals;
 
 namespace corvale {
 
-LookupBaseSetting checkLookupBase(const QString &value)
+bool isServiceBase(const QString &value)
 {
     const QUrl url(value, QUrl::StrictMode);
-    // Every request path and its query are appended to the base: it must end
-    // in "/", and a query or fragment of its own would swallow them.
-    if (!isWebAddress(url) || !value.endsWith(u'/') || url.hasQuery() || url.hasFragment()) {
+    return isWebAddress(url) && value.endsWith(u'/') && !url.hasQuery() && !url.hasFragment();
+}
+
+LookupBaseSetting checkLookupBase(const QString &value)
+{
+    if (!isServiceBase(value)) {
         return {{},
                 QStringLiteral("%1 must be an http or https address ending in \"/\", without \"?\" or "
                                "\"#\", not \"%2\"")

@@ -20,4 +20,8 @@ struct LookupBaseSetting
 LookupBaseSetting LookupBase();
 LookupBaseSetting checkLookupBase(const QString &value);
 
+// Whether `value` can take request paths appended: an http or https address
+// ending in "/", with no query or fragment, which would swallow them.
+bool isServiceBase(const QString &value);
+
 } // namespace corvale

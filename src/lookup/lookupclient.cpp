@@ -24,6 +24,8 @@ constexpr auto kAnswerWait = 2000ms;
 constexpr auto kRetryPause = 1500ms;
 constexpr int kFirstPageAttempts = 6;
 constexpr int kMapPageAttempts = 1;
+// The public address server's usage policy: one request a second at most.
+constexpr auto kAddressServiceGap = 1000ms;
 
 const QString kPhoneTemplate = QStringLiteral("lookups/phonelocation.asp?number=^^^^^^&submit1=Process");
 const QString kCanadianTemplate = QStringLiteral(
@@ -130,7 +132,7 @@ public:
         if (!m_transport)
             m_transport = m_factory(m_clock);
         for (int attempt = 1;; ++attempt) {
-            const LookupAnswer answer = m_transport->post(address, kAnswerWait);
+            const LookupAnswer answer = m_transport->send({address}, kAnswerWait);
             if (!answer.hasStatus)
                 throw LookupEnded{};
             if (answer.status == 200)
@@ -178,20 +180,29 @@ QString fillTemplate(const QString &requestTemplate, const QList<TemplateField> 
     return filled;
 }
 
-LookupClient::LookupClient(QString base, LookupClock &clock, TransportFactory factory)
+LookupClient::LookupClient(QString base, LookupClock &clock, TransportFactory factory, AddressService addresses)
     : m_base(std::move(base))
+    , m_addresses(std::move(addresses))
+    , m_spacing(RequestSpacing::defaultFile(), kAddressServiceGap)
     , m_clock(clock)
     , m_factory(std::move(factory))
 { }
 
-LookupClient::LookupClient(QString base)
+LookupClient::LookupClient(QString base, AddressService addresses)
     : m_base(std::move(base))
+    , m_addresses(std::move(addresses))
+    , m_spacing(RequestSpacing::defaultFile(), kAddressServiceGap)
     , m_ownClock(std::make_unique<SystemLookupClock>())
     , m_clock(*m_ownClock)
     , m_factory(&makeNetworkTransport)
 { }
 
 LookupClient::~LookupClient() = default;
+
+QString LookupClient::serviceFor(bool address) const
+{
+    return address && !m_addresses.isLookupService() ? m_addresses.search : m_base;
+}
 
 void LookupClient::Phone2Geo(const QString &PhoneNumber, LookupResult &result)
 {
@@ -287,6 +298,8 @@ void LookupClient::Phone2Geo(const QString &PhoneNumber, QString &Latitude, QStr
 void LookupClient::Address2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
                                QString &Latitude, QString &Longitude, QString &MapLink, QString &ResultText)
 {
+    if (!m_addresses.isLookupService())
+        return nominatimAddress2Geo(Street, City, State, Zip, Latitude, Longitude, MapLink, ResultText);
     try {
         const bool canadian = kProvinces.contains(u'|' + State + u'|');
         const QList<TemplateField> fields{{QStringLiteral("aaaaaa"), Street},
@@ -335,6 +348,19 @@ void LookupClient::Address2Geo(const QString &Street, const QString &City, const
             ResultText = u"Latitude: "_s + Latitude + u", Longitude: "_s + Longitude;
     } catch (const LookupEnded &) {
     }
+}
+
+// One request, never repeated: a server that refuses (429, 503) or fails
+// is left alone, and the lookup ends as unavailable.
+void LookupClient::nominatimAddress2Geo(const QString &Street, const QString &City, const QString &State,
+                                        const QString &Zip, QString &Latitude, QString &Longitude, QString &MapLink,
+                                        QString &ResultText)
+{
+    m_spacing.take(m_clock);
+    const std::unique_ptr<LookupTransport> transport = m_factory(m_clock);
+    const LookupAnswer answer = transport->send(nominatimRequest(m_addresses, Street, City, State, Zip), kAnswerWait);
+    if (answer.hasStatus && answer.status == 200)
+        readNominatimAnswer(answer.body, m_addresses, Latitude, Longitude, MapLink, ResultText);
 }
 
 } // namespace corvale

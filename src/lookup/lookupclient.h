@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "lookup/addressservice.h"
 #include "lookup/lookupresult.h"
 
 namespace corvale {
@@ -13,18 +14,20 @@ namespace corvale {
 class LookupClock;
 class LookupTransport;
 
-// Asks the lookup service. Both lookups are synchronous; while they wait,
-// pending window events are processed. They never raise or show anything:
-// the outcome is in the outputs they assigned.
+// Asks the lookup service, and for addresses the address service chosen.
+// Both lookups are synchronous; while they wait, pending window events are
+// processed. They never raise or show anything: the outcome is in the
+// outputs they assigned.
 class LookupClient
 {
 public:
     using TransportFactory = std::function<std::unique_ptr<LookupTransport>(LookupClock &)>;
 
-    // `base` must end in "/"; `clock` must outlive the client.
-    LookupClient(QString base, LookupClock &clock, TransportFactory factory);
+    // `base` must end in "/"; `clock` must outlive the client. Addresses go
+    // to `addresses` unless it is the lookup service.
+    LookupClient(QString base, LookupClock &clock, TransportFactory factory, AddressService addresses = {});
     // The network transport and the system clock.
-    explicit LookupClient(QString base);
+    explicit LookupClient(QString base, AddressService addresses = {});
     ~LookupClient();
 
     void Phone2Geo(const QString &PhoneNumber, QString &Latitude, QString &Longitude, QString &MapLink,
@@ -36,8 +39,17 @@ public:
     void Address2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
                      LookupResult &result);
 
+    // The address of the service that places a phone number, or an
+    // address, on its map; a saved map names it.
+    QString serviceFor(bool address) const;
+
 private:
+    void nominatimAddress2Geo(const QString &Street, const QString &City, const QString &State, const QString &Zip,
+                              QString &Latitude, QString &Longitude, QString &MapLink, QString &ResultText);
+
     QString m_base;
+    AddressService m_addresses;
+    RequestSpacing m_spacing;
     std::unique_ptr<LookupClock> m_ownClock;
     LookupClock &m_clock;
     TransportFactory m_factory;

@@ -28,4 +28,9 @@ void SystemLookupClock::pause(std::chrono::milliseconds duration)
     std::this_thread::sleep_for(duration);
 }
 
+std::chrono::system_clock::time_point SystemLookupClock::now()
+{
+    return std::chrono::system_clock::now();
+}
+
 } // namespace corvale

@@ -18,6 +18,8 @@ public:
     virtual bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) = 0;
     // Waits without processing window events.
     virtual void pause(std::chrono::milliseconds duration) = 0;
+    // The time of day, which requests that must be spaced apart are noted with.
+    virtual std::chrono::system_clock::time_point now() = 0;
 };
 
 class SystemLookupClock final : public LookupClock
@@ -25,6 +27,7 @@ class SystemLookupClock final : public LookupClock
 public:
     bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) override;
     void pause(std::chrono::milliseconds duration) override;
+    std::chrono::system_clock::time_point now() override;
 };
 
 } // namespace corvale

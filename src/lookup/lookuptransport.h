@@ -3,8 +3,10 @@
 
 #include <chrono>
 #include <memory>
+#include <utility>
 
 #include <QByteArray>
+#include <QList>
 #include <QUrl>
 
 namespace corvale {
@@ -22,15 +24,24 @@ struct LookupAnswer
     QUrl url; // where the answer came from (after redirects)
 };
 
+// What one exchange asks for. The lookup service is sent an empty form
+// (POST); the address service is asked with GET and headers of its own.
+struct LookupRequest
+{
+    QUrl url;
+    bool post = true;
+    QList<std::pair<QByteArray, QByteArray>> headers = {}; // sent on every redirect too
+};
+
 // The request object of one lookup call: reused for every attempt of the call.
 class LookupTransport
 {
 public:
     virtual ~LookupTransport() = default;
 
-    // POSTs an empty form to `url` and waits up to `wait` for the answer,
-    // processing window events meanwhile.
-    virtual LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) = 0;
+    // Sends `request` and waits up to `wait` for the answer, processing
+    // window events meanwhile.
+    virtual LookupAnswer send(const LookupRequest &request, std::chrono::milliseconds wait) = 0;
 };
 
 // Largest answer body a lookup reads. A larger page (200), or a larger

@@ -51,7 +51,7 @@ struct ReplyDeleter
     }
 };
 
-// One exchange: the POST and the requests its redirects lead to, followed
+// One exchange: the request and those its redirects lead to, followed
 // here so that each is read with the buffer above. Ends the loop when an
 // answer is complete, too large, or a redirect cannot be followed.
 class Exchange
@@ -62,9 +62,13 @@ public:
         , m_loop(loop)
     { }
 
-    void send(const QUrl &url, bool post)
+    void send(const LookupRequest &asked)
     {
-        QNetworkRequest request(url);
+        m_asked = asked;
+        const bool post = asked.post;
+        QNetworkRequest request(asked.url);
+        for (const auto &[name, value] : asked.headers)
+            request.setRawHeader(name, value);
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         if (post) {
             request.setHeader(QNetworkRequest::ContentTypeHeader,
@@ -116,19 +120,20 @@ private:
         // A form sent to an address that moved is asked for with GET, as
         // browsers do, except after 307 and 308.
         const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool post = m_post && (status == 307 || status == 308);
-        m_post = post;
+        LookupRequest next = m_asked;
+        next.url = to;
+        next.post = m_asked.post && (status == 307 || status == 308);
         // Still inside its own signal: the finished reply goes later.
         QNetworkReply *done = m_reply.release();
         done->disconnect(&m_loop);
         done->deleteLater();
-        send(to, post);
+        send(next);
     }
 
     QNetworkAccessManager &m_manager;
     QEventLoop &m_loop;
     std::unique_ptr<QNetworkReply, ReplyDeleter> m_reply;
-    bool m_post = true;
+    LookupRequest m_asked;
     int m_redirects = 0;
     bool m_tooLarge = false;
     bool m_redirectRefused = false;
@@ -141,11 +146,11 @@ public:
         : m_clock(clock)
     { }
 
-    LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) override
+    LookupAnswer send(const LookupRequest &request, std::chrono::milliseconds wait) override
     {
         QEventLoop loop;
         Exchange exchange(m_manager, loop);
-        exchange.send(url, true);
+        exchange.send(request);
         if (!exchange.reply().isFinished())
             m_clock.runEventLoop(loop, wait);
 

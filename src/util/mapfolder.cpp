@@ -4,30 +4,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLatin1String>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include "util/general.h"
+#include "util/settings.h"
 
 namespace corvale {
-
-namespace {
-
-// The one settings entry of the program.
-struct SettingsEntry
-{
-    QLatin1String application;
-    QLatin1String section;
-    QLatin1String key;
-
-    QString name() const { return section + u'/' + key; }
-};
-
-constexpr SettingsEntry kMapFolderEntry{QLatin1String("Corvale"), QLatin1String("MapFolder"), QLatin1String("Path")};
-
-} // namespace
 
 // Permission bits are not the whole story (read-only mounts, a root user on
 // a folder of another), so a file is made there and removed.
@@ -93,17 +76,14 @@ QString MapFolder::cleaned(const QString &path)
     return folder.sliced(first, end - first);
 }
 
-// The per-user store is the application's, with the application's name as vendor too.
 QString MapFolder::stored(const QString &fallback)
 {
-    const QSettings settings(QSettings::UserScope, kMapFolderEntry.application, kMapFolderEntry.application);
-    return settings.value(kMapFolderEntry.name(), fallback).toString();
+    return readSetting(kMapFolderSetting).value_or(fallback);
 }
 
 void MapFolder::store(const QString &path)
 {
-    QSettings settings(QSettings::UserScope, kMapFolderEntry.application, kMapFolderEntry.application);
-    settings.setValue(kMapFolderEntry.name(), path);
+    writeSetting(kMapFolderSetting, path);
 }
 
 } // namespace corvale

@@ -5,9 +5,12 @@
 #include <tuple>
 
 #include <QDirIterator>
+#include <QSettings>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "corvale/version.h"
 #include "fakelookupclock.h"
 #include "lookup/inputrules.h"
 #include "lookup/lookupclient.h"
@@ -15,7 +18,9 @@
 #include "lookup/parserguard.h"
 #include "lookupprobes.h"
 #include "rawhttpserver.h"
+#include "scopedenv.h"
 #include "scriptedtransport.h"
+#include "util/settings.h"
 
 using namespace Qt::StringLiterals;
 using namespace corvale;
@@ -132,6 +137,11 @@ private Q_SLOTS:
     void overTheWire();
     void fuzzRegressions_data();
     void fuzzRegressions();
+    void addressService_data();
+    void addressService();
+    void addressServiceSpacing();
+    void addressServiceSetting_data();
+    void addressServiceSetting();
 };
 
 void TestLookup::lookups_data()
@@ -606,6 +616,140 @@ void TestLookup::fuzzRegressions()
         : target == u"lookups"_s                  ? probeLookups(input)
                                                   : probeQueryEncoding(input);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+// Addresses through a Nominatim server on 127.0.0.1: one GET naming the
+// program, never repeated, and what each kind of answer leaves in the outputs.
+void TestLookup::addressService_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QByteArray>("answer"); // the whole HTTP answer; the connection closes after it
+    QTest::addColumn<QString>("expected"); // as lookUp() gives it, ~ for the base
+    QTest::addColumn<QByteArray>("target"); // the request's path and query, where a row is about it
+
+    const QStringList ottawa{u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0B1"_s};
+    const std::string place =
+        R"([{"place_id":1,"lat":"45.4215","lon":"-75.6972","display_name":"24, Tamarack Crescent, Ottawa"}])";
+    const auto json = [](const std::string &body) { return response(200, body, "application/json"); };
+    const auto row = [&](const char *name, const std::string &answer, const QString &expected,
+                         const QStringList &fields = {}, const QByteArray &target = "/search?") {
+        QTest::newRow(name) << (fields.isEmpty() ? ottawa : fields) << QByteArray::fromStdString(answer) << expected
+                            << target;
+    };
+    row("a place: its position, map and lines", json(place),
+        u"45.4215|-75.6972|~export/embed.html?bbox=-75.700200,45.419500,-75.694200,45.423500&layer=mapnik&"
+        "marker=45.4215,-75.6972|24, Tamarack Crescent, Ottawa\r\nLatitude: 45.4215, Longitude: -75.6972\r\n"
+        "\u00a9 OpenStreetMap contributors"_s,
+        {},
+        "/search?street=24%20Tamarack%20Cres&city=Ottawa&state=ON&postalcode=K1A0B1&countrycodes=us,ca&"
+        "format=jsonv2&addressdetails=1&limit=1");
+    row("south and east as the server writes them, no name, the first place",
+        json(R"([{"lat":"-33.8688197","lon":"151.2092955"},{"lat":"1","lon":"2"}])"),
+        u"-33.8688197|151.2092955|~export/embed.html?bbox=151.206296,-33.870820,151.212295,-33.866820&layer=mapnik&"
+        "marker=-33.8688197,151.2092955|Latitude: -33.8688197, Longitude: 151.2092955\r\n"
+        "\u00a9 OpenStreetMap contributors"_s);
+    row("accents, ampersand, hash and blanks encoded", json("[]"), u"LAT|LON|LINK|Not found."_s,
+        {u"1 Rue d'\u00c9rable & Fils #2"_s, u"Trois-Rivi\u00e8res"_s, u"QC"_s, u"G9A 5H7"_s},
+        "/search?street=1%20Rue%20d%27%C3%89rable%20%26%20Fils%20%232&city=Trois-Rivi%C3%A8res&state=QC&"
+        "postalcode=G9A%205H7&countrycodes=us,ca&format=jsonv2&addressdetails=1&limit=1");
+    row("429: refused, not asked again", response(429, "slow down"), kHeld);
+    row("500", response(500, place), kHeld);
+    row("a body cut short", responseHead(200) + "Content-Length: 400\r\n\r\n" + place.substr(0, 40), kHeld);
+    row("not JSON", response(200, "<html>Service Unavailable</html>"), kHeld);
+    row("not a list", json(R"({"lat":"45.4","lon":"-75.6"})"), kHeld);
+    row("a latitude that is no number", json(R"([{"lat":"north","lon":"-75.6972"}])"), kHeld);
+    row("a latitude past the pole", json(R"([{"lat":"90.5","lon":"-75.6972"}])"), kHeld);
+    row("a longitude as a JSON number", json(R"([{"lat":"45.4","lon":-75.6}])"), kHeld);
+}
+
+void TestLookup::addressService()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, expected);
+    QFETCH(QByteArray, target);
+    QTemporaryDir cache;
+    const ScopedEnv cacheHome("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    QLocale::setDefault(QLocale(u"fr_CA"_s));
+    RawHttpServer server([answer](RawConnection &c) { c.send(answer.toStdString()); });
+    FakeLookupClock clock;
+    LookupClient client(u"http://lookup.invalid/"_s, clock, &makeNetworkTransport,
+                        checkAddressService(server.base(), u"the test"_s).service);
+
+    QCOMPARE(lookUp(client, fields), expected.replace(u'~', server.base()));
+    QCOMPARE(clock.waits, QList<std::chrono::milliseconds>{2000ms});
+    QCOMPARE(clock.pauses, QList<std::chrono::milliseconds>{});
+    // Qt may send a request twice when its connection closes first.
+    const std::vector<std::string> heads = server.heads();
+    QVERIFY(!heads.empty() && heads.size() <= 2);
+    const std::string &head = heads.front();
+    QVERIFY2(head.starts_with("GET " + target.toStdString() + (target.endsWith('?') ? "" : " HTTP/1.1\r\n")),
+             head.c_str());
+    QVERIFY2(head.find("\r\nUser-Agent: Corvale/" + std::string(kVersion) + " (+https://www.corvale.example/)\r\n")
+                 != std::string::npos,
+             head.c_str());
+    QVERIFY2(head.find("\r\nAccept-Language: fr-CA") != std::string::npos, head.c_str());
+}
+
+// At most one request a second, also from a second run: the time of the
+// last one is kept in the cache folder. The waits go through the clock.
+void TestLookup::addressServiceSpacing()
+{
+    QTemporaryDir cache;
+    const ScopedEnv cacheHome("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    RawHttpServer server([](RawConnection &c) { c.send(response(200, "[]")); });
+    const AddressService service = checkAddressService(server.base(), u"the test"_s).service;
+    FakeLookupClock clock;
+    const QStringList nowhere{u"1 Elm"_s, u"X"_s, u"IL"_s, u"62701"_s};
+    LookupClient first(kBase, clock, &makeNetworkTransport, service);
+    lookUp(first, nowhere);
+    lookUp(first, nowhere);
+    clock.time += 400ms;
+    LookupClient nextRun(kBase, clock, &makeNetworkTransport, service);
+    lookUp(nextRun, nowhere);
+    // A clock set back an hour waits the second, not the hour.
+    clock.time -= 1h;
+    lookUp(nextRun, nowhere);
+    QCOMPARE(clock.pauses, (QList<std::chrono::milliseconds>{1000ms, 600ms, 1000ms}));
+    QCOMPARE(server.requests().size(), 4u);
+}
+
+void TestLookup::addressServiceSetting_data()
+{
+    QTest::addColumn<QString>("variable"); // null: unset
+    QTest::addColumn<QString>("key"); // null: not in the settings file
+    QTest::addColumn<QString>("search"); // the search address, or what the refusal says
+    const QString none;
+    QTest::newRow("neither: the lookup service") << none << none << QString();
+    QTest::newRow("the key") << none << u"openstreetmap"_s << u"https://nominatim.openstreetmap.org/search"_s;
+    QTest::newRow("the variable wins") << u"http://10.0.0.1:8080/geo/"_s << u"openstreetmap"_s
+                                       << u"http://10.0.0.1:8080/geo/search"_s;
+    QTest::newRow("an empty variable wins too") << u""_s << u"openstreetmap"_s << QString();
+    QTest::newRow("no slash at the end") << u"https://geo.example"_s << none
+                                         << u"refused: CORVALE_ADDRESS_SERVICE must be"_s;
+    QTest::newRow("a query") << u"https://geo.example/?q=/"_s << none << u"refused: CORVALE_ADDRESS_SERVICE"_s;
+    QTest::newRow("another scheme in the key")
+        << none << u"ftp://geo.example/"_s << u"refused: The key Lookup/AddressService of "_s;
+    QTest::newRow("letter case counts") << u"OpenStreetMap"_s << none << u"refused: CORVALE_ADDRESS_SERVICE"_s;
+}
+
+void TestLookup::addressServiceSetting()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, key);
+    QFETCH(QString, search);
+    const ScopedEnv env(kAddressServiceVariable, variable.isNull() ? std::nullopt : std::optional(variable.toUtf8()));
+    writeSetting(kAddressServiceSetting, key);
+    if (key.isNull())
+        QSettings(u"Corvale"_s, u"Corvale"_s).remove(kAddressServiceSetting.name());
+    const AddressServiceSetting chosen = chosenAddressService();
+    if (search.startsWith(u"refused: "_s)) {
+        QVERIFY2(chosen.error.startsWith(search.mid(9)), qPrintable(chosen.error));
+        QVERIFY(chosen.service.isLookupService());
+        return;
+    }
+    QCOMPARE(chosen.error, QString());
+    QCOMPARE(chosen.service.search, search);
 }
 
 QTEST_GUILESS_MAIN(TestLookup)

@@ -24,6 +24,7 @@ bool FakeLookupClock::runEventLoop(QEventLoop &loop, std::chrono::milliseconds l
 void FakeLookupClock::pause(std::chrono::milliseconds duration)
 {
     pauses.append(duration);
+    time += duration;
 }
 
 } // namespace corvale::test

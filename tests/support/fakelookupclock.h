@@ -11,7 +11,7 @@ namespace corvale::test {
 
 // Counts waits instead of sleeping. Event loops still run, for the asked
 // time divided by `divisor` (a tenth by default), so a real server that never
-// answers ends the wait quickly.
+// answers ends the wait quickly. Its time of day stands still but for pauses.
 class FakeLookupClock final : public LookupClock
 {
 public:
@@ -21,9 +21,11 @@ public:
 
     bool runEventLoop(QEventLoop &loop, std::chrono::milliseconds limit) override;
     void pause(std::chrono::milliseconds duration) override;
+    std::chrono::system_clock::time_point now() override { return time; }
 
     QList<std::chrono::milliseconds> waits;
     QList<std::chrono::milliseconds> pauses;
+    std::chrono::system_clock::time_point time = std::chrono::system_clock::time_point(std::chrono::hours(500000));
 
 private:
     int m_divisor;

@@ -3,8 +3,9 @@
 
 namespace corvale::test {
 
-LookupAnswer ScriptedTransport::post(const QUrl &url, std::chrono::milliseconds)
+LookupAnswer ScriptedTransport::send(const LookupRequest &request, std::chrono::milliseconds)
 {
+    const QUrl &url = request.url;
     m_log->requests.append(url);
     if (m_answers.empty())
         return noStatus();

@@ -28,7 +28,7 @@ public:
         , m_log(std::move(log))
     { }
 
-    LookupAnswer post(const QUrl &url, std::chrono::milliseconds wait) override;
+    LookupAnswer send(const LookupRequest &request, std::chrono::milliseconds wait) override;
 
 private:
     std::deque<LookupAnswer> m_answers;

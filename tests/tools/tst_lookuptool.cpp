@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "fakelookupclock.h"
+#include "lookup/lookuptransport.h"
 #include "rawhttpserver.h"
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using corvale::test::RawHttpServer;
 
 // corvale-lookup as a shell runs it, against the sample service, which
@@ -18,6 +24,8 @@ private Q_SLOTS:
     void initTestCase();
     void run_data();
     void run();
+    void searchAnswer_data();
+    void searchAnswer();
     void cleanupTestCase()
     {
         m_sample.terminate();
@@ -48,6 +56,7 @@ void TestLookupTool::run_data()
     QTest::addColumn<QByteArray>("err"); // contained; none when empty
     QTest::addColumn<QByteArray>("requests"); // what the service was sent
     QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("addresses"); // CORVALE_ADDRESS_SERVICE; BASE/ for the sample's, null: unset
 
     const QByteArray invalid =
         "Valid entries look like any of these:\r\n2223334444\r\n(222)333-4444\r\n"
@@ -55,8 +64,8 @@ void TestLookupTool::run_data()
     const QByteArray incomplete = "Please complete all entries for the address.\n";
     const auto row = [](const char *name, const QStringList &args, const QString &base, int exitCode,
                         const QByteArray &out, const QByteArray &err = {}, const QByteArray &requests = {},
-                        const QByteArray &input = {}) {
-        QTest::newRow(name) << args << base << exitCode << out << err << requests << input;
+                        const QByteArray &input = {}, const QString &addresses = {}) {
+        QTest::newRow(name) << args << base << exitCode << out << err << requests << input << addresses;
     };
     const auto json = [](const char *lat, const char *lon, const char *link, const char *text) {
         return "{\"Latitude\":\"" + QByteArray(lat) + "\",\"Longitude\":\"" + lon + "\",\"MapLink\":\"" + link
@@ -86,7 +95,8 @@ void TestLookupTool::run_data()
              "\\tLakeshore Lantern Works\\r\\n\\t410 W Marlow Ave\\r\\nChicago, IL 60601-1234\\r\\n(312) 555-0142\\r\\n"
              "Latitude: 41.8853, Longitude: -87.6298"),
         {},
-        "POST /lookups/phonelocation.asp?number=3125550142&submit1=Process\nPOST /lookups/mapY.asp?phone=3125550142\n");
+        "POST /lookups/phonelocation.asp?number=3125550142&submit1=Process\nPOST /lookups/mapY.asp?phone=3125550142\n",
+        {}, u"BASE/"_s);
     row("a US address", {u"address"_s, u"410 W Marlow Ave"_s, u"Chicago"_s, u"IL"_s, u"60601"_s}, {}, 0,
         json("41.8853", "-87.6298", "BASE/lookups/mapY.asp?zip4=606011234", "Latitude: 41.8853, Longitude: -87.6298"),
         {}, "POST /lookups/addressverify.asp?Address=410+W+Marlow+Ave&city=Chicago&state=IL&zip=60601&Query=Submit1\n");
@@ -96,6 +106,19 @@ void TestLookupTool::run_data()
         {},
         "POST /lookups/CanadianAddressVerify.asp?Street=+24+Tamarack+Cres+&city=Ottawa&Province=ON&Postcode=K1A+0B1"
         "&FindAddress=Submit\n");
+    row("an address through the address service",
+        {u"address"_s, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}, {}, 0,
+        json("45.4215", "-75.6972",
+             "BASE/export/"
+             "embed.html?bbox=-75.700200,45.419500,-75.694200,45.423500&layer=mapnik&marker=45.4215,-75.6972",
+             "24 Tamarack Cres, Ottawa, ON, K1A 0B1, Canada\\r\\nLatitude: 45.4215, Longitude: -75.6972\\r\\n"
+             "\u00a9 OpenStreetMap contributors"),
+        {},
+        "GET /search?street=24%20Tamarack%20Cres&city=Ottawa&state=ON&postalcode=K1A%200B1&countrycodes=us,ca&"
+        "format=jsonv2&addressdetails=1&limit=1\n",
+        {}, u"BASE/"_s);
+    row("an address service refused", {u"address"_s, u"1 Elm"_s, u"X"_s, u"IL"_s, u"62701"_s}, {}, 2, {},
+        "corvale-lookup: CORVALE_ADDRESS_SERVICE must be \"openstreetmap\", or an http", {}, {}, u"osm"_s);
 }
 
 void TestLookupTool::run()
@@ -107,12 +130,18 @@ void TestLookupTool::run()
     QFETCH(QByteArray, err);
     QFETCH(QByteArray, requests);
     QFETCH(QByteArray, input);
+    QFETCH(QString, addresses);
 
     QFile log(m_dir.filePath(u"requests"_s));
     QVERIFY(log.open(QIODevice::ReadOnly));
     log.seek(log.size());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"CORVALE_LOOKUP_BASE"_s, base.isEmpty() ? m_sampleBase : base);
+    env.remove(u"CORVALE_ADDRESS_SERVICE"_s);
+    if (!addresses.isNull())
+        env.insert(u"CORVALE_ADDRESS_SERVICE"_s, addresses.replace(u"BASE/"_s, m_sampleBase));
+    // Each run a cache folder of its own: no run waits for the one before.
+    env.insert(u"XDG_CACHE_HOME"_s, m_dir.filePath(QString::fromUtf8(QTest::currentDataTag())));
     QProcess tool;
     tool.setProcessEnvironment(env);
     tool.start(QStringLiteral(CORVALE_LOOKUP_TOOL), args);
@@ -125,6 +154,67 @@ void TestLookupTool::run()
     const QByteArray printed = tool.readAllStandardError();
     QVERIFY2(err.isEmpty() ? printed.isEmpty() : printed.contains(err), printed.constData());
     QCOMPARE(log.readAll(), requests);
+}
+
+// What the sample service answers for its street addresses has the fields
+// and types of Nominatim's search in format jsonv2, as its API reference
+// gives them.
+void TestLookupTool::searchAnswer_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("country"); // the place's country code; empty: no place
+    for (const auto &[query, country] :
+         {std::pair{u"street=410%20W%20Marlow%20Ave&city=Chicago&state=IL&postalcode=60601"_s, u"us"_s},
+          {u"street=24%20Tamarack%20Cres&city=Ottawa&state=ON&postalcode=K1A%200B1"_s, u"ca"_s},
+          {u"street=95%20Rue%20des%20Tisserands&city=Montr%C3%A9al&state=QC&postalcode=H2Y%201C6"_s, u"ca"_s},
+          {u"street=1%20Nowhere%20Rd&city=Springfield&state=IL&postalcode=62701"_s, QString()}})
+        QTest::newRow(qPrintable(query.section(u'&', 0, 1))) << query << country;
+}
+
+void TestLookupTool::searchAnswer()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, country);
+    corvale::test::FakeLookupClock clock(1);
+    const corvale::LookupAnswer answer = corvale::makeNetworkTransport(clock)->send(
+        {QUrl(m_sampleBase + u"search?"_s + query + u"&countrycodes=us,ca&format=jsonv2&addressdetails=1&limit=1"_s),
+         false},
+        2000ms);
+    QCOMPARE(answer.status, 200);
+    QVERIFY(answer.contentType.startsWith("application/json"));
+    const QJsonArray places = QJsonDocument::fromJson(answer.body).array();
+    QCOMPARE(places.size(), country.isEmpty() ? 0 : 1);
+    if (country.isEmpty())
+        return;
+    const QJsonObject place = places.first().toObject();
+    QStringList fields = place.keys();
+    fields.sort();
+    QCOMPARE(fields,
+             QStringList({u"address"_s, u"addresstype"_s, u"boundingbox"_s, u"category"_s, u"display_name"_s,
+                          u"importance"_s, u"lat"_s, u"licence"_s, u"lon"_s, u"name"_s, u"osm_id"_s, u"osm_type"_s,
+                          u"place_id"_s, u"place_rank"_s, u"type"_s}));
+    for (const char *number : {"place_id", "osm_id", "place_rank", "importance"})
+        QVERIFY2(place.value(QLatin1String(number)).isDouble(), number);
+    for (const char *text : {"licence", "osm_type", "category", "type", "addresstype", "name", "display_name"})
+        QVERIFY2(place.value(QLatin1String(text)).isString(), text);
+    QVERIFY(QStringList({u"node"_s, u"way"_s, u"relation"_s}).contains(place.value(u"osm_type"_s).toString()));
+    // Degrees as strings; the box as four strings: south, north, west, east, around the place.
+    bool read = false;
+    const double lat = place.value(u"lat"_s).toString().toDouble(&read);
+    QVERIFY(read);
+    const double lon = place.value(u"lon"_s).toString().toDouble(&read);
+    QVERIFY(read);
+    const QJsonArray box = place.value(u"boundingbox"_s).toArray();
+    QCOMPARE(box.size(), 4);
+    QVERIFY(std::all_of(box.begin(), box.end(), [](const QJsonValue &v) { return v.isString(); }));
+    for (const auto &[at, degrees] : {std::pair{0, lat}, {2, lon}}) {
+        const double low = box[at].toString().toDouble();
+        const double high = box[at + 1].toString().toDouble();
+        QVERIFY(low <= degrees && degrees <= high && high - low < 0.01);
+    }
+    const QJsonObject address = place.value(u"address"_s).toObject();
+    QCOMPARE(address.value(u"country_code"_s).toString(), country);
+    QVERIFY(address.value(u"postcode"_s).isString() && address.value(u"road"_s).isString());
 }
 
 QTEST_GUILESS_MAIN(TestLookupTool)

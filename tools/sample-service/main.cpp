@@ -27,7 +27,9 @@ constexpr const char *kUsage =
     "A stand-in for the outside lookup service of Corvale. Answers the pages\n"
     "lookups/phonelocation.asp, lookups/addressverify.asp,\n"
     "lookups/CanadianAddressVerify.asp and lookups/mapY.asp (POST or GET, fields\n"
-    "in the query string) from a small built-in set of fictional listings.\n"
+    "in the query string) from a small built-in set of fictional listings, and\n"
+    "stands in for a Nominatim server: GET search (structured, format jsonv2) and\n"
+    "the map page export/embed.html for its street addresses.\n"
     "\n"
     "  --port N        listen on 127.0.0.1 port N; 0 (the default) takes a free port\n"
     "  --fail-first N  answer 500 to the first N requests for a lookups/ page\n"
@@ -130,6 +132,18 @@ void addRoutes(httplib::Server &server)
           });
     serve(server, R"(/lookups/mapY\.asp)", [](const httplib::Request &request, httplib::Response &response) {
         sendPage(response, mapPage(mapPlaceFor(request)));
+    });
+    server.Get("/search", [](const httplib::Request &request, httplib::Response &response) {
+        const std::string street = request.get_param_value("street");
+        const std::string city = request.get_param_value("city");
+        const std::string code = request.get_param_value("postalcode");
+        const SampleEntry *entry = findAddress(Country::UnitedStates, street, city, code);
+        response.set_content(searchAnswer(entry ? entry : findAddress(Country::Canada, street, city, code)),
+                             "application/json; charset=utf-8");
+    });
+    server.Get("/export/embed.html", [](const httplib::Request &request, httplib::Response &response) {
+        const SampleEntry *entry = findMarker(request.get_param_value("marker"));
+        sendPage(response, mapPage(entry ? std::optional(addressPlace(*entry)) : std::nullopt));
     });
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -285,7 +286,70 @@ std::string mapSvg(const std::optional<MapPlace> &place)
     return svg + "</svg>\n";
 }
 
+std::string jsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            std::array<char, 8> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", c);
+            out += escaped.data();
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// "24 Tamarack Cres": the house number and the road.
+std::pair<std::string, std::string> houseAndRoad(std::string_view street)
+{
+    const std::size_t blank = street.find(' ');
+    if (blank == std::string_view::npos || digitsOf(street.substr(0, blank)).size() != blank)
+        return {{}, std::string(street)};
+    return {std::string(street.substr(0, blank)), std::string(street.substr(blank + 1))};
+}
+
 } // namespace
+
+std::string searchAnswer(const SampleEntry *entry)
+{
+    if (!entry)
+        return "[]";
+    const bool canadian = entry->country == Country::Canada;
+    const auto [house, road] = houseAndRoad(entry->street);
+    const std::string country = canadian ? "Canada" : "United States";
+    const std::string display = std::string(entry->street) + ", " + std::string(entry->city) + ", "
+        + std::string(entry->region) + ", " + std::string(entry->postalCode) + ", " + country;
+    // An index of the entry stands in for the server's own numbers.
+    const auto index = std::to_string(entry - sampleEntries().data() + 1);
+    const double half = 0.0001;
+    std::string address = "{";
+    if (!house.empty())
+        address += "\"house_number\":" + jsonString(house) + ",";
+    address += "\"road\":" + jsonString(road) + ",\"city\":" + jsonString(entry->city)
+        + ",\"state\":" + jsonString(entry->region) + ",\"postcode\":" + jsonString(entry->postalCode)
+        + ",\"country\":" + jsonString(country) + ",\"country_code\":" + (canadian ? "\"ca\"" : "\"us\"") + "}";
+    return "[{\"place_id\":" + index + "00,\"licence\":\"Sample data, fictional: no OpenStreetMap data\","
+        "\"osm_type\":\"node\",\"osm_id\":" + index + "000,\"lat\":\"" + fixed(entry->latitude, 4)
+        + "\",\"lon\":\"" + fixed(entry->longitude, 4) + "\",\"category\":\"place\",\"type\":\"house\","
+        "\"place_rank\":30,\"importance\":0.00001,\"addresstype\":\"place\",\"name\":\"\",\"display_name\":"
+        + jsonString(display) + ",\"address\":" + address + ",\"boundingbox\":[\"" + fixed(entry->latitude - half, 4)
+        + "\",\"" + fixed(entry->latitude + half, 4) + "\",\"" + fixed(entry->longitude - half, 4) + "\",\""
+        + fixed(entry->longitude + half, 4) + "\"]}]";
+}
+
+const SampleEntry *findMarker(std::string_view marker)
+{
+    const auto entries = sampleEntries();
+    const auto it = std::find_if(entries.begin(), entries.end(), [marker](const SampleEntry &e) {
+        return !e.street.empty() && marker == fixed(e.latitude, 4) + "," + fixed(e.longitude, 4);
+    });
+    return it == entries.end() ? nullptr : &*it;
+}
 
 std::string htmlEscaped(std::string_view text)
 {

@@ -33,6 +33,12 @@ MapPlace businessPlace(const SampleEntry &entry);
 MapPlace zipPlace(const SampleEntry &entry);
 MapPlace addressPlace(const SampleEntry &entry);
 
+// The address service's answer (Nominatim's search, format jsonv2) for a
+// street address: a list of the entry's place, or an empty list.
+std::string searchAnswer(const SampleEntry *entry);
+// The entry placed at `marker` ("LAT,LON" as the search answered), if any.
+const SampleEntry *findMarker(std::string_view marker);
+
 std::string htmlEscaped(std::string_view text);
 
 } // namespace corvale

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QLatin1String>
 
+#include "corvale/version.h"
+
 class QLabel;
 class QPushButton;
 
@@ -14,7 +16,7 @@ namespace corvale {
 class LinkLabel;
 
 // The maker's web site, which the link label opens.
-inline constexpr QLatin1String kMakerWebAddress("https://www.corvale.example/");
+inline constexpr QLatin1String kMakerWebAddress(kWebAddress);
 
 // The About box: title, version, a word about the data server, the link to
 // the maker's site and the System Information launcher. Made for one showing.

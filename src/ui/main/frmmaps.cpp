@@ -254,7 +254,7 @@ void frmMaps::Command1_Click()
         txtPhone->setText(number);
         txtResult->setPlainText(result.ResultText);
         if (!result.MapLink.isEmpty())
-            ShowMap(number, result.MapLink, result.Latitude, result.Longitude);
+            ShowMap(number, result.MapLink, result.Latitude, result.Longitude, m_lookup.serviceFor(false));
         else if (result.ResultText.toLower().contains(u"cellular"_s))
             showMessage(this, kCellular, kSorryTitle);
         else
@@ -278,7 +278,7 @@ void frmMaps::Command1_Click()
         return;
     txtResult->setPlainText(result.ResultText);
     if (!result.MapLink.isEmpty())
-        ShowMap(number, result.MapLink, result.Latitude, result.Longitude);
+        ShowMap(number, result.MapLink, result.Latitude, result.Longitude, m_lookup.serviceFor(true));
     else if (!txtPhone->text().isEmpty())
         showMessage(this, kServerOrNumber, kSorryTitle);
     else if (result.ResultText == kNotFound)
@@ -312,7 +312,8 @@ void frmMaps::txtZip_KeyPress(int &KeyAscii)
     shiftAboveZ(KeyAscii);
 }
 
-void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QString &latitude, const QString &longitude)
+void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QString &latitude, const QString &longitude,
+                      const QString &source)
 {
     // The browser is a module of its own; without it there is no map to show,
     // and the lookup's result stays in its box.
@@ -324,9 +325,9 @@ void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QStrin
     // Owned by this window, so the window manager keeps it above this one.
     frmMap map(
         *browser.browser, m_mapFolder,
-        [this, latitude, longitude] {
-            return MapQuery{txtPhone->text(),         txtAddress->text(), txtCity->text(),
-                            txtResult->toPlainText(), latitude,           longitude};
+        [this, latitude, longitude, source] {
+            return MapQuery{txtPhone->text(), txtAddress->text(), txtCity->text(), txtResult->toPlainText(),
+                            latitude,         longitude,          source};
         },
         this);
     map.navigate(mapLink);

@@ -46,8 +46,10 @@ private:
     void Command3_Click();
     void txtState_KeyPress(int &KeyAscii);
     void txtZip_KeyPress(int &KeyAscii);
-    // The lookup's position goes into the maps saved from this window.
-    void ShowMap(const QString &title, const QString &mapLink, const QString &latitude, const QString &longitude);
+    // The lookup's position, and the service that found it, go into the
+    // maps saved from this window.
+    void ShowMap(const QString &title, const QString &mapLink, const QString &latitude, const QString &longitude,
+                 const QString &source);
 
     LookupClient &m_lookup;
     MapFolder &m_mapFolder;

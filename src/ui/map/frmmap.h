@@ -16,8 +16,8 @@ class MapBrowser;
 class MapFolder;
 
 // The main window's boxes that name a saved map, as they read when asked, and
-// what the saved map says about itself: the result box's text and the
-// position of the lookup that opened the map.
+// what the saved map says about itself: the result box's text, and the
+// position and the service of the lookup that opened the map.
 struct MapQuery
 {
     QString txtPhone;
@@ -27,6 +27,7 @@ struct MapQuery
     QString txtResult = {};
     QString Latitude = {};
     QString Longitude = {};
+    QString Source = {};
 };
 using MapQuerySource = std::function<MapQuery()>;
 

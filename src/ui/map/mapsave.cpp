@@ -39,13 +39,14 @@ QString blanksToUnderscores(QString text)
 }
 
 // What the saved map tells a photo manager or a file search: its title is
-// the number, or street and city, as the lookup was asked.
+// the number, or street and city, as the lookup was asked; its source the
+// service that placed it.
 MapMetadata mapMetadata(const MapQuery &query, const QDateTime &captured)
 {
     QStringList place{query.txtAddress, query.txtCity};
     place.removeAll(QString());
     return {query.txtPhone.isEmpty() ? place.join(u", "_s) : query.txtPhone, query.txtResult,
-            parsePosition(query.Latitude, query.Longitude), captured};
+            parsePosition(query.Latitude, query.Longitude), captured, query.Source};
 }
 
 } // namespace

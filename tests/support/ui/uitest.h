@@ -147,12 +147,12 @@ struct ShownBox
 
 // The main window over a real lookup client whose waits do not sleep;
 // message boxes are recorded instead of shown. `runFolder`: the map folder
-// the run already holds when the window loads.
+// the run already holds when the window loads; `addresses`: the address service.
 class MainWindow
 {
 public:
-    explicit MainWindow(const QString &base, const QString &runFolder = {})
-        : m_client(base, m_clock, &makeNetworkTransport)
+    explicit MainWindow(const QString &base, const QString &runFolder = {}, const AddressService &addresses = {})
+        : m_client(base, m_clock, &makeNetworkTransport, addresses)
         , m_folder([&runFolder] {
             MapFolder folder;
             folder.setPath(runFolder);

@@ -107,7 +107,8 @@ void TestMapSave::init()
 void TestMapSave::save_data()
 {
     // Phone, street and city as the main window's boxes hold them; then the
-    // lookup's result, latitude and longitude, and the title the JPEG carries.
+    // lookup's result, latitude and longitude, the title the JPEG carries and
+    // the service named as its source.
     QTest::addColumn<QStringList>("typed");
     // The run's map folder before, the chooser's answer (null: not asked), the
     // map folder after; %1 stands for the map folder on disk, %2 for Pictures.
@@ -133,7 +134,7 @@ void TestMapSave::save_data()
     row("phone as typed", {u"555 123 4567"_s}, maps, u"555 123 4567.jpg"_s);
     row("address, its place",
         {none, u"95 Rue des Tisserands"_s, u"Montréal"_s, u"Latitude: 45.5048 (Montréal)"_s, u"45.5048"_s,
-         u"-73.5550"_s, u"95 Rue des Tisserands, Montréal"_s},
+         u"-73.5550"_s, u"95 Rue des Tisserands, Montréal"_s, u"https://nominatim.openstreetmap.org/search"_s},
         maps, u"95_Rue_des_TisserandsMontréal.jpg"_s);
     row("a dot, blanks in the city", {none, u"12 Main St."_s, u"Mont real"_s}, maps, u"12_Main_St.Mont_real.jpg"_s);
     row("street only", {none, u"77 Foxglove Ln"_s}, maps, u"77_Foxglove_Ln.jpg"_s);
@@ -188,8 +189,8 @@ void TestMapSave::save()
 
     QCOMPARE(saveCapturedMap(&*m_window, m_panel, mapFolder,
                              [&typed] {
-                                 return MapQuery{typed.value(0), typed.value(1), typed.value(2),
-                                                 typed.value(3), typed.value(4), typed.value(5)};
+                                 return MapQuery{typed.value(0), typed.value(1), typed.value(2), typed.value(3),
+                                                 typed.value(4), typed.value(5), typed.value(7)};
                              }),
              saved.endsWith(u".jpg"_s));
 
@@ -223,8 +224,9 @@ void TestMapSave::save()
     }
     if (typed.size() > 3) {
         const QVariantMap tags = readBack(path);
-        QCOMPARE(QStringList({tags[u"XMP:Title"_s].toString(), tags[u"XMP:Description"_s].toString()}),
-                 QStringList({typed.at(6), typed.at(3)}));
+        QCOMPARE(QStringList({tags[u"XMP:Title"_s].toString(), tags[u"XMP:Description"_s].toString(),
+                              tags[u"XMP:Source"_s].toString()}),
+                 QStringList({typed.at(6), typed.at(3), typed.value(7)}));
         QVERIFY(placedAt(tags, typed.at(4), typed.at(5)));
         const QDateTime captured = QDateTime::fromString(tags[u"EXIF:DateTimeOriginal"_s].toString(),
                                                          u"yyyy:MM:dd HH:mm:ss"_s);

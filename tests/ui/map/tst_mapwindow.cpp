@@ -126,6 +126,13 @@ void TestMapWindow::mapFromTheMainWindow_data()
     QTest::newRow("address, after a cancelled folder choice")
         << QStringList{{}, u"410 W Marlow Ave"_s, u"Chicago"_s, u"IL"_s, u"60601"_s} << true
         << QStringList{{}, u"lookups/mapY.asp?zip4=606011234"_s, u"410_W_Marlow_AveChicago.jpg"_s};
+    // With the sample service as the address service too: its map page, the map geotagged.
+    QTest::newRow("address through the address service")
+        << QStringList{{}, u"24 Tamarack Cres"_s, u"Ottawa"_s, u"ON"_s, u"K1A0B1"_s} << false
+        << QStringList{{},
+                       u"export/embed.html?bbox=-75.700200,45.419500,-75.694200,45.423500&layer=mapnik&"
+                       "marker=45.4215,-75.6972"_s,
+                       u"24_Tamarack_CresOttawa.jpg"_s};
 }
 
 void TestMapWindow::mapFromTheMainWindow()
@@ -134,12 +141,15 @@ void TestMapWindow::mapFromTheMainWindow()
     QFETCH(bool, cancelled);
     QFETCH(QStringList, map);
     QSettings(u"Corvale"_s, u"Corvale"_s).clear();
-    const QString stored = AddBackslash(m_home.dir.filePath(u"stored"_s));
+    // A folder for each row: each saves one map.
+    const QString stored = AddBackslash(m_home.dir.filePath(u"stored/"_s + QLatin1String(QTest::currentDataTag())));
     const QString chosen = AddBackslash(m_home.dir.filePath(u"chosen"_s));
     QVERIFY(QDir().mkpath(stored));
     MapFolder::store(stored);
     test::ScriptedFolderChooser chooser;
-    test::MainWindow main(m_service->base());
+    const bool nominatim = map.at(1).startsWith(u"export/"_s);
+    test::MainWindow main(m_service->base(), {},
+                          checkAddressService(nominatim ? m_service->base() : QString(), u"the test"_s).service);
     if (cancelled)
         main.button(u"cmdMapPath"_s)->click();
     chooser.setAnswer(chosen);
@@ -168,10 +178,17 @@ void TestMapWindow::mapFromTheMainWindow()
 
     const QStringList shown{map.at(0), m_service->base() + map.at(1), u"modal"_s};
     QCOMPARE(seen, shown + shown);
-    QVERIFY(result.startsWith(u"\tLakeshore Lantern Works"_s) || result.startsWith(u"Latitude: 41.8853"_s));
+    QVERIFY(result.startsWith(u"\tLakeshore Lantern Works"_s) || result.startsWith(u"Latitude: 41.8853"_s)
+            || result.startsWith(u"24 Tamarack Cres, Ottawa, ON, K1A 0B1, Canada\nLatitude: 45.4215"_s));
     QCOMPARE(main.result(), result);
     const QString folder = cancelled ? chosen : stored;
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{map.at(2)});
+    // The saved map names the service that placed it, as exiftool reads it.
+    QProcess exiftool;
+    exiftool.start(u"exiftool"_s, {u"-s3"_s, u"-XMP:Source"_s, folder + map.at(2)});
+    QVERIFY(exiftool.waitForFinished());
+    QCOMPARE(exiftool.readAllStandardOutput().trimmed(),
+             (m_service->base() + (nominatim ? u"search"_s : u""_s)).toUtf8());
     QCOMPARE(main.boxes().size(), 2);
     QCOMPARE(main.boxes().constLast().text, u"Map saved as "_s + folder + map.at(2));
     QCOMPARE(chooser.requests().size(), cancelled ? 2 : 0);
