@@ -197,6 +197,9 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     connect(Command1, &QPushButton::clicked, this, &frmMaps::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmMaps::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmMaps::Command3_Click);
+    // The box shows where maps go, also after a save had to ask for a folder:
+    // "Print Map" lists the folder shown.
+    connect(&m_mapFolder, &MapFolder::changed, txtMapPath, &QLineEdit::setText);
 
     Form_Load();
 }
@@ -227,16 +230,14 @@ void frmMaps::closeEvent(QCloseEvent *event)
 
 void frmMaps::Form_Load()
 {
-    if (m_mapFolder.load())
-        txtMapPath->setText(m_mapFolder.path());
+    m_mapFolder.load();
     txtResult->setPlainText(kStartupNotice);
 }
 
 void frmMaps::cmdMapPath_Click()
 {
     // The program's folder to start from, not the map folder.
-    if (m_mapFolder.choose(BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder()))))
-        txtMapPath->setText(m_mapFolder.path());
+    m_mapFolder.choose(BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder())));
 }
 
 void frmMaps::Command1_Click()
@@ -335,6 +336,12 @@ void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QStrin
     map.setWindowTitle(title);
     Q_EMIT mapWindowOpening(&map);
     map.exec();
+    // A window manager may leave no window active once the map window is
+    // gone, and what the user types next would go nowhere. The focus is on
+    // "Create Map", as after any lookup.
+    activateWindow();
+    raise();
+    Command1->setFocus();
 }
 
 } // namespace corvale

@@ -158,10 +158,20 @@ void TestMapWindow::mapFromTheMainWindow()
         QTimer::singleShot(kLoadWait, window, &QWidget::close);
     });
     main.fill(typed);
+    main.window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&main.window()));
+    // Typing goes on in the main window, on "Create Map".
+    QStringList focus;
+    const auto backInTheMainWindow = [&] {
+        QTRY_COMPARE(QApplication::activeWindow(), &main.window());
+        focus += QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
 
     main.createMap();
+    backInTheMainWindow();
     const QString result = main.result();
     main.createMap();
+    backInTheMainWindow();
 
     const QStringList shown{map.at(0), m_service->base() + map.at(1), u"modal"_s};
     QCOMPARE(seen, shown + shown);
@@ -172,8 +182,10 @@ void TestMapWindow::mapFromTheMainWindow()
     QCOMPARE(main.boxes().size(), 2);
     QCOMPARE(main.boxes().constLast().text, u"Map saved as "_s + folder + map.at(2));
     QCOMPARE(chooser.requests().size(), cancelled ? 2 : 0);
+    QCOMPARE(focus, QStringList({u"Command1"_s, u"Command1"_s}));
+    // The folder shown is where the map went; a folder chosen while saving is not stored.
     QCOMPARE(QStringList({main.mapFolder().path(), main.box(u"txtMapPath"_s)->text(), MapFolder::stored({})}),
-             QStringList({folder, stored, stored}));
+             QStringList({folder, folder, stored}));
 }
 
 void TestMapWindow::pageStaysInItsWindow()
