@@ -25,6 +25,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
+#include "ui/main/accessiblecontrols.h"
 #include "ui/main/keyfilteredlineedit.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
@@ -135,6 +136,7 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(2400, 6000, 1095, 495), u"&Print Map"_s))
     , Command3(place<QPushButton>(this, u"Command3"_s, twipsRect(3600, 6000, 975, 495), u"&About"_s))
 {
+    describeMainWindowControls();
     setWindowTitle(u"Get Business Information"_s);
     useClassicDialogFont(this);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize, screen()->availableGeometry()));
@@ -149,6 +151,8 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
         widenToText(label);
     }
 
+    // Read-only before a screen reader first asks about it.
+    txtMapPath->setReadOnly(true);
     // What a screen reader says for each box: the frame's title alone would
     // name four of them after one frame, and the result box and ".." nothing.
     const QList<std::pair<QWidget *, QString>> spokenNames{
@@ -172,7 +176,6 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
 
     txtState->setMaxLength(2);
     txtZip->setMaxLength(6);
-    txtMapPath->setReadOnly(true);
 
     QFont resultFont(u"Arial"_s);
     resultFont.setPointSizeF(9.75);
