@@ -24,6 +24,17 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+QtMessageHandler g_defaultMessageHandler = nullptr;
+
+// The web engine says it runs without its sandbox, as root; Corvale has said
+// so already, in its own words.
+void dropRepeatedNotices(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message == QLatin1String("Sandboxing disabled by user."))
+        return;
+    g_defaultMessageHandler(type, context, message);
+}
+
 void setNames()
 {
     QCoreApplication::setApplicationName(u"corvale"_s);
@@ -89,6 +100,7 @@ int main(int argc, char *argv[])
     // In normal use the terminal stays quiet: the web engine's report on its
     // graphics goes. QT_LOGGING_RULES brings it back.
     QLoggingCategory::setFilterRules(u"qt.webenginecontext.info=false"_s);
+    g_defaultMessageHandler = qInstallMessageHandler(dropRepeatedNotices);
     QApplication app(argc, argv);
     setNames();
     QGuiApplication::setDesktopFileName(u"corvale"_s);
