@@ -8,6 +8,8 @@ CORVALE_PACKAGES=(
     libexiv2-dev libimage-exiftool-perl
     xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time poppler-utils
     dpkg-dev file lintian appstream desktop-file-utils
+    openbox x11-utils wmctrl dbus-daemon at-spi2-core python3-pyatspi
+    weston qt6-wayland
 )
 
 # Installs what is missing (as root), or prints the apt-get line and stops.
