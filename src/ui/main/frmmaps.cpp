@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <utility>
 
-#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,7 +70,8 @@ void shiftAboveZ(int &KeyAscii)
 // The buttons are off and the cursor busy while a lookup runs, and come back
 // however it ends: a window opened meanwhile would hold the lookup up until
 // it closed. Disabling the focused button moves the focus on, so the focus
-// goes back to it unless it has been moved again meanwhile.
+// goes back to it unless it has been moved again meanwhile. The focus is the
+// window's own: a compositor may make the window active only later (Wayland).
 class BusyWhileLookingUp
 {
 public:
@@ -78,13 +79,13 @@ public:
         : m_buttons(std::move(buttons))
     {
         for (QPushButton *button : std::as_const(m_buttons)) {
-            if (button->hasFocus())
+            if (button->window()->focusWidget() == button)
                 m_focused = button;
         }
         for (QPushButton *button : std::as_const(m_buttons))
             button->setEnabled(false);
         if (m_focused)
-            m_focusMovedTo = QApplication::focusWidget();
+            m_focusMovedTo = m_focused->window()->focusWidget();
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     }
 
@@ -93,7 +94,7 @@ public:
         QGuiApplication::restoreOverrideCursor();
         for (QPushButton *button : std::as_const(m_buttons))
             button->setEnabled(true);
-        if (m_focused && QApplication::focusWidget() == m_focusMovedTo)
+        if (m_focused && m_focused->window()->focusWidget() == m_focusMovedTo)
             m_focused->setFocus();
     }
 

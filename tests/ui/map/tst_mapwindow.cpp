@@ -160,11 +160,14 @@ void TestMapWindow::mapFromTheMainWindow()
     main.fill(typed);
     main.window().show();
     QVERIFY(QTest::qWaitForWindowActive(&main.window()));
-    // Typing goes on in the main window, on "Create Map".
+    // Typing goes on in the main window, on "Create Map". Which window is
+    // active is the compositor's choice on Wayland, where a program cannot
+    // activate its own window: there only the focus inside the window is seen.
     QStringList focus;
     const auto backInTheMainWindow = [&] {
-        QTRY_COMPARE(QApplication::activeWindow(), &main.window());
-        focus += QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        if (QGuiApplication::platformName() != u"wayland"_s)
+            QTRY_COMPARE(QApplication::activeWindow(), &main.window());
+        focus += main.window().focusWidget() ? main.window().focusWidget()->objectName() : QString();
     };
 
     main.createMap();
@@ -241,8 +244,13 @@ void TestMapWindow::followsTheWindow()
     const qreal quarter = buttonSize.height() / 4.0;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    // At first the whole window, "Capture" too, is on the screen.
-    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    // At first the whole window, "Capture" too, is on the screen. A Wayland
+    // client cannot know where its window is: there only its size is checked.
+    if (QGuiApplication::platformName() == u"wayland"_s)
+        QVERIFY(window.screen()->availableGeometry().size().boundedTo(window.frameGeometry().size())
+                == window.frameGeometry().size());
+    else
+        QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
     QVERIFY(window.rect().contains(capture->geometry()));
     QTest::keyClick(&window, Qt::Key_Escape);
     QVERIFY(window.isVisible());
