@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include "corvale/version.h"
 #include "lookup/lookupbase.h"
@@ -104,10 +105,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setNames();
     QGuiApplication::setDesktopFileName(u"corvale"_s);
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(u":/corvale/icons/corvale-%1.png"_s.arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
 
     const corvale::LookupBaseSetting base = corvale::LookupBase();
     if (base.base.isEmpty()) {
@@ -120,5 +117,13 @@ int main(int argc, char *argv[])
     corvale::MapFolder mapFolder;
     corvale::frmMaps window(lookup, mapFolder);
     window.show();
+    // Decoding every size of the icon for the window manager held the window
+    // back by a few milliseconds; the icon follows once the window shows.
+    QTimer::singleShot(0, &app, [] {
+        QIcon icon;
+        for (const int size : {16, 24, 32, 48, 64, 128, 256})
+            icon.addFile(u":/corvale/icons/corvale-%1.png"_s.arg(size), QSize(size, size));
+        QApplication::setWindowIcon(icon);
+    });
     return QApplication::exec();
 }

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QVariant>
 
 #include "util/general.h"
 
@@ -80,7 +81,10 @@ void MapFolder::load()
 {
     if (!m_path.isEmpty())
         return;
-    m_path = stored(programDefault());
+    // The default is looked for only without a stored folder: it writes a
+    // probe file into the program's folder.
+    const std::optional<QString> entry = storedEntry();
+    m_path = entry ? *entry : programDefault();
     Q_EMIT changed(m_path);
 }
 
@@ -119,8 +123,16 @@ QString MapFolder::cleaned(const QString &path)
 // The per-user store is the application's, with the application's name as vendor too.
 QString MapFolder::stored(const QString &fallback)
 {
+    return storedEntry().value_or(fallback);
+}
+
+std::optional<QString> MapFolder::storedEntry()
+{
     const QSettings settings(QSettings::UserScope, kMapFolderEntry.application, kMapFolderEntry.application);
-    return settings.value(kMapFolderEntry.name(), fallback).toString();
+    const QVariant entry = settings.value(kMapFolderEntry.name());
+    if (!entry.isValid())
+        return std::nullopt;
+    return entry.toString();
 }
 
 void MapFolder::store(const QString &path)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <utility>
 
 #include <QObject>
@@ -82,6 +83,8 @@ Q_SIGNALS:
     void changed(const QString &path);
 
 private:
+    static std::optional<QString> storedEntry();
+
     QString m_program;
     QString m_path;
 };
