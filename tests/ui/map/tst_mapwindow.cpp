@@ -30,7 +30,7 @@ constexpr int kLoadWait = 15000;
 
 // "/quadrants": red, blue, green and yellow quarters. Any other page: a link
 // over the whole page that writes a mail, and every kind of pop-up a page can
-// ask for, then a title that tells what the page got back.
+// ask for, a console line, then a title that tells what the page got back.
 std::string page(const std::string &target)
 {
     if (target == "/quadrants")
@@ -42,6 +42,7 @@ style="display:block; height:400px; background:#08f">write</a><script>
 const confirmed = confirm('confirm'); const answer = prompt('prompt', 'default'); alert('alert');
 window.open('/popup', 'other');
 const link = document.createElement('a'); link.href = '/popup'; link.target = '_blank'; link.click();
+console.warn('a console line of the page');
 document.title = 'done ' + confirmed + ' ' + answer;
 </script></body></html>)";
 }
@@ -194,6 +195,8 @@ void TestMapWindow::mapFromTheMainWindow()
 void TestMapWindow::pageStaysInItsWindow()
 {
     const test::UrlRecorder mailer(u"mailto"_s);
+    // What the page writes to its console stays off the terminal.
+    QTest::failOnWarning("a console line of the page");
     frmMap window(mapBrowser(), m_folder, {});
     const QString address = m_pages->base() + u"page"_s;
     QVERIFY(showPage(window, address));
