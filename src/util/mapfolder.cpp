@@ -49,6 +49,11 @@ QString programFolder()
 
 bool isSystemFolder(const QString &folder)
 {
+#ifndef Q_OS_UNIX
+    // The folders named here are those of a Unix system.
+    Q_UNUSED(folder);
+    return false;
+#else
     static const QStringList system{QStringLiteral("/usr"),  QStringLiteral("/bin"),
                                     QStringLiteral("/sbin"), QStringLiteral("/opt"),
                                     QStringLiteral("/etc"),  QStringLiteral("/var"),
@@ -62,9 +67,11 @@ bool isSystemFolder(const QString &folder)
             return top.size() > 1 && (absolute == top || absolute.startsWith(top + u'/'));
         });
     };
-    // A link may lead into the system (/bin is /usr/bin on Debian) or out of it.
+    // A link may lead into the system (/bin is /usr/bin on Debian): the path
+    // and where it leads both count.
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     return inside(folder) || (!canonical.isEmpty() && inside(canonical));
+#endif
 }
 
 QString defaultMapFolder(const QString &program)

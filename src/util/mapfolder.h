@@ -20,8 +20,9 @@ QString programFolder();
 // among the system's programs would be listed with them and outlive a purge.
 QString defaultMapFolder(const QString &program);
 
-// Whether `folder` lies in a folder of the system (/usr, /bin, /sbin, /lib*,
-// /opt, /etc, /var, /snap) or under the prefix the program is installed to.
+// Whether `folder` lies in a folder of a Unix system (/usr, /bin, /sbin,
+// /lib*, /opt, /etc, /var, /snap) or under the prefix the program is
+// installed to. Never on Windows.
 bool isSystemFolder(const QString &folder);
 
 // Whether the user may make files in `folder` now.
