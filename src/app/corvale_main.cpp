@@ -53,9 +53,11 @@ std::optional<int> readCommandLine(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         u"Finds where a US business is by its phone number, or a US or Canadian street address, "
-        "and keeps its map."_s);
+        "and keeps its map.\nThe options every Qt program takes (-platform, -style, ...) are accepted too."_s);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help = parser.addHelpOption();
+    // Qt's own help option would offer --help-all, whose Qt options are those of QApplication, not yet made.
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Displays the options and exits."_s);
+    parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "style",
                              "stylesheet", "qwindowgeometry", "qwindowicon", "qwindowtitle", "session"}) {
