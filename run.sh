@@ -27,8 +27,8 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     "$CORVALE"
 else
     echo "No display: neither DISPLAY nor WAYLAND_DISPLAY is set."
-    echo "Running a scripted session of Corvale under Xvfb instead."
+    echo "Running a scripted session of Corvale under Xvfb (openbox, a session bus) instead."
     echo
-    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" dbus-run-session -- \
         "$CORVALE_ROOT/scripts/scripted-session.sh" "$CORVALE" "$BUILD/session"
 fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what is missing, builds, and runs the whole test suite; then the
-# package check, the sanitizer run and the short fuzz runs.
+# Installs what is missing, builds, and runs the whole test suite, offscreen
+# and then on a Wayland compositor; then the package check, the sanitizer run
+# and the short fuzz runs.
 set -euo pipefail
 CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$CORVALE_ROOT/scripts/common.sh"
@@ -9,6 +10,8 @@ CORVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 corvale_install_dependencies
 corvale_build "$CORVALE_ROOT/build/test" RelWithDebInfo
 ctest --test-dir "$CORVALE_ROOT/build/test" --output-on-failure -j "$(nproc)"
+# The same build's tests on weston, as a Wayland desktop runs them.
+corvale_wayland_tests "$CORVALE_ROOT/build/test"
 # The Debian package from the same build, checked by Debian's own tools.
 corvale_package_checks "$CORVALE_ROOT/build/test"
 # The same tests under the sanitizers, leaving out those that start the web

@@ -20,8 +20,8 @@ set(CPACK_PACKAGE_DESCRIPTION [=[
 Corvale looks up a US business phone number, or a US or Canadian street
 address, with an outside lookup service, shows the company, address, line
 type and position it answers with, and opens the service's map page in a
-map window. The shown map can be saved as a JPEG file and handed to a
-printing program.
+map window. The shown map can be saved as a JPEG file and printed through
+a print preview or handed to a printing program of the user's choice.
 
 The package also holds corvale-lookup, the lookup client for scripts, and
 corvale-sample-service, a stand-in lookup service with fictional places for
@@ -35,8 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.corvale.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The web link opens through xdg-open. "Print Map" prints through Qt's print
-# dialog (CUPS); cups-client brings lp for CORVALE_PRINT_PROGRAM=lp.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# The web link opens through xdg-open; qt6-wayland lets the windows run on a
+# Wayland desktop without XWayland. "Print Map" prints through Qt's print
+# preview (CUPS); cups-client brings lp for CORVALE_PRINT_PROGRAM=lp.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups-client)
 include(CPack)

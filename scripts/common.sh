@@ -8,6 +8,8 @@ CORVALE_PACKAGES=(
     libexiv2-dev libimage-exiftool-perl
     xvfb xauth xdotool imagemagick libjpeg-turbo-progs fonts-liberation time poppler-utils
     dpkg-dev file lintian appstream desktop-file-utils
+    openbox x11-utils wmctrl dbus-daemon at-spi2-core python3-pyatspi
+    weston qt6-wayland
 )
 
 # Installs what is missing (as root), or prints the apt-get line and stops.
@@ -149,4 +151,42 @@ corvale_short_fuzz() {
         fi
         echo "fuzz_$target: $(tail -n 1 "$dir/$target.log")"
     done
+}
+
+# corvale_wayland_tests BUILD_DIR
+# Runs the suite of an existing build again on Wayland: weston nested in
+# Xvfb (its X11 back end gives a seat, which typing needs), the tests on
+# Qt's wayland platform. Skipped, with a word, when weston is missing.
+corvale_wayland_tests() {
+    local dir=$1
+    if ! command -v weston >/dev/null || ! command -v xvfb-run >/dev/null; then
+        echo "weston or xvfb-run is missing: the Wayland stage is skipped."
+        return 0
+    fi
+    local runtime status=0
+    runtime=$(mktemp -d)
+    chmod 0700 "$runtime"
+    XDG_RUNTIME_DIR=$runtime xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" bash -c '
+        weston --backend=x11-backend.so --socket=corvale-tests --width=1280 --height=1024 --idle-time=0 \
+            >"$XDG_RUNTIME_DIR/weston.log" 2>&1 &
+        weston=$!
+        for _ in $(seq 100); do
+            [ -S "$XDG_RUNTIME_DIR/corvale-tests" ] && break
+            sleep 0.1
+        done
+        if [ ! -S "$XDG_RUNTIME_DIR/corvale-tests" ]; then
+            cat "$XDG_RUNTIME_DIR/weston.log" >&2
+            echo "weston did not start within 10 seconds" >&2
+            kill "$weston" 2>/dev/null
+            exit 1
+        fi
+        WAYLAND_DISPLAY=corvale-tests CORVALE_TEST_PLATFORM=wayland \
+            ctest --test-dir "$1" --output-on-failure -j "$(nproc)"
+        status=$?
+        kill "$weston"
+        wait "$weston" 2>/dev/null
+        exit "$status"
+    ' corvale-wayland-tests "$dir" || status=$?
+    rm -rf "$runtime"
+    return "$status"
 }

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A scripted session of Corvale on the X display this runs on (run it under
-# xvfb-run): a person's phone lookup typed into the main window, the map
-# window, then "Capture" and its message, and, without CORVALE_PRINT_PROGRAM,
-# "Print Map" of the saved map up to its print preview (closed unprinted).
-# With CORVALE_ADDRESS_SERVICE set, an address is looked up instead, through
-# that address service, and the saved map's position is read back with
-# exiftool. Writes screenshots, and the saved map, into OUTPUT_DIR and prints
-# where they are.
+# xvfb-run, and dbus-run-session for the screen reader's view): a person's
+# phone lookup typed into the main window, the map window, then "Capture"
+# and its message, the map again by Enter, closed by its close box, and,
+# without CORVALE_PRINT_PROGRAM, "Print Map" of the saved map up to its print
+# preview (closed unprinted). With CORVALE_ADDRESS_SERVICE set, an address is
+# looked up instead, through that address service, and the saved map's
+# position is read back with exiftool. Under openbox, when installed, it
+# reports the active window once each map window is gone; on a session bus
+# with pyatspi, what a screen reader reads of the windows and the map page.
+# Writes screenshots, and the saved map, into OUTPUT_DIR and prints where
+# they are.
 #
 #   scripted-session.sh CORVALE OUTPUT_DIR
 #
@@ -48,10 +52,62 @@ export XDG_CONFIG_HOME="$output/config"
 mkdir -p "$XDG_CONFIG_HOME/Corvale"
 printf '[MapFolder]\nPath=%s/\n' "$output/maps" >"$XDG_CONFIG_HOME/Corvale/Corvale.conf"
 
+# A runtime folder of the session's own, as a desktop session has.
+export XDG_RUNTIME_DIR="$output/runtime"
+mkdir -p "$XDG_RUNTIME_DIR"
+chmod 0700 "$XDG_RUNTIME_DIR"
+
+# A window manager, as a desktop has: it decides which window is active.
+window_manager=
+if command -v openbox >/dev/null && command -v xprop >/dev/null; then
+    openbox >"$output/openbox.log" 2>&1 &
+    window_manager=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        sleep 0.1
+    done
+fi
+# The screen reader's view: the accessibility bus up, as a desktop session has it.
+accessibility=
+if [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && /usr/bin/python3 -c "import pyatspi" 2>/dev/null \
+    && dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1; then
+    accessibility=1
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
+
 started=$(date +%s%N)
 QT_QPA_PLATFORM=xcb "$corvale" 2>"$output/corvale.log" &
 program=$!
-trap 'kill "$program" 2>/dev/null || true' EXIT
+trap 'kill "$program" ${window_manager:+"$window_manager"} 2>/dev/null || true' EXIT
+
+# Brings a window to the front as a click on it would.
+activate() {
+    if [ -n "$window_manager" ]; then
+        xdotool windowactivate --sync "$1"
+    else
+        xdotool windowfocus --sync "$1"
+    fi
+}
+
+# Under the window manager: which window is active once the map window has
+# gone, after $1. The main window should be, with the keyboard.
+report_active_window() {
+    [ -n "$window_manager" ] || return 0
+    local active expected
+    expected=$(printf '0x%x' "$main")
+    for _ in $(seq 30); do
+        active=$(xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*window id # \(0x[0-9a-f]*\).*/\1/p')
+        [ "$active" = "$expected" ] && break
+        sleep 0.1
+    done
+    if [ "$active" = "$expected" ]; then
+        echo "Active window after $1: the main window ($active)."
+    else
+        echo "Active window after $1: $active, not the main window ($expected)." >&2
+        session_failed=1
+    fi
+}
+session_failed=
 
 main=$(corvale_find_window "Get Business Information" 30) || true
 if [ -z "$main" ]; then
@@ -61,7 +117,7 @@ fi
 echo "Main window shown after $(( ($(date +%s%N) - started) / 1000000 )) ms."
 
 # Typed and pressed as a person would: the phone box has the focus at start.
-xdotool windowfocus --sync "$main"
+activate "$main"
 if [ -n "${address+set}" ]; then
     for field in "${address[@]}"; do
         xdotool key shift+Tab
@@ -93,6 +149,10 @@ if [ -n "${address+set}" ]; then
     echo "Map window: ${address[0]}, ${address[1]}, ${address[3]}, ${address[2]} through $CORVALE_ADDRESS_SERVICE."
 else
     echo "Map window: $phone shown as $number."
+    if [ -n "$accessibility" ]; then
+        /usr/bin/python3 "$(dirname "$0")/accessibility-check.py" "$number" "Lakeshore Lantern Works" \
+            "$output/maps/" || session_failed=1
+    fi
 fi
 
 # "Capture" sits centred below the map, 81 x 33 pixels, 8 pixels above the bottom.
@@ -101,8 +161,27 @@ xdotool mousemove --window "$map" $(( WIDTH / 2 )) $(( HEIGHT - 8 - 16 )) click 
 saved=$(corvale_find_window "Success..." 10) || true
 if [ -n "$saved" ]; then
     import -window "$saved" "$output/saved-message.png"
-    xdotool windowfocus --sync "$saved"
+    activate "$saved"
     xdotool key Return
+fi
+if [ -n "$saved" ] && [ -n "$window_manager" ]; then
+    report_active_window "Capture"
+    # The focus is on "Create Map": Enter shows the map again; its close box
+    # (the window manager's close request) closes it.
+    xdotool key Return
+    if [ -n "${address+set}" ]; then
+        again=$(corvale_find_other_window "$program" "$main" 30) || true
+    else
+        again=$(corvale_find_window "$number" 30) || true
+    fi
+    if [ -n "$again" ]; then
+        sleep 1
+        wmctrl -i -c "$(printf '0x%x' "$again")"
+        report_active_window "the close box"
+    else
+        echo "Enter after Capture opened no map window: the keyboard was not in the main window." >&2
+        session_failed=1
+    fi
 fi
 
 if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$saved_name.jpg" ]; then
@@ -111,23 +190,29 @@ if [ -z "${CORVALE_PRINT_PROGRAM:-}" ] && [ -f "$output/maps/$saved_name.jpg" ];
     chooser=$(corvale_find_window "Select saved map to print" 10) || true
     if [ -n "$chooser" ]; then
         # The list has the focus on the one saved map; space selects it.
-        xdotool windowfocus --sync "$chooser"
+        activate "$chooser"
         xdotool key space Return
         preview=$(corvale_find_window "Print Preview: $saved_name.jpg" 10) || true
         if [ -n "$preview" ]; then
             xdotool windowsize --sync "$preview" 900 720
             sleep 1
             import -window "$preview" "$output/print-preview.png"
-            xdotool windowfocus --sync "$preview"
+            activate "$preview"
             xdotool key Escape
         fi
     fi
     [ -n "${preview:-}" ] || echo "\"Print Map\" showed no print preview of the saved map." >&2
 fi
 
-kill "$program" 2>/dev/null || true
+kill "$program" ${window_manager:+"$window_manager"} 2>/dev/null || true
 wait "$program" 2>/dev/null || true
 trap - EXIT
+# Normal use leaves the terminal quiet: neither the web engine's report on
+# its graphics nor the map page's console lines show.
+if grep -E "qt.webenginecontext|^js:|Sandboxing disabled" "$output/corvale.log" >&2; then
+    echo "Corvale printed the lines above; see $output/corvale.log" >&2
+    session_failed=1
+fi
 
 echo
 echo "Screenshots:"
@@ -149,3 +234,4 @@ elif [ -n "$saved" ]; then
 else
     echo "No map was saved: \"Capture\" gave no message within 10 seconds."
 fi
+[ -z "$session_failed" ]

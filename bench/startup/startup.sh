@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Start-up of Corvale's main window beside a minimal Qt Widgets window, under
-# Xvfb: 7 runs of each, interleaved. Prints the medians of start-to-visible
-# (from starting the process until its window is mapped) and their ratio,
+# Start-up of Corvale's main window beside a minimal Qt Widgets window, plain
+# and with the shared OpenGL contexts Corvale must ask for, under Xvfb: 7 runs
+# of each, interleaved. Prints the medians of start-to-visible (from starting
+# the process until its window is mapped) and their ratios to both,
 # the medians of resident memory with the window shown, and the first map
 # window's time from pressing Enter in the main window until its page is
 # drawn. Given a second build, its corvale (an older one) is measured too.
@@ -50,14 +51,15 @@ pixel() {
     timeout 5 import -window "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1
 }
 
-# start PROGRAM TITLE: runs PROGRAM until its window is visible and has been
-# idle for a second; sets started_ms, rss_kib, window and pid.
+# start TITLE PROGRAM [ARGUMENTS...]: runs PROGRAM until its window is
+# visible and has been idle for a second; sets started_ms, rss_kib, window and pid.
 start() {
-    local started
+    local started title=$1
+    shift
     started=$(now_ms)
-    "$1" 2>>"$work/programs.log" &
+    "$@" 2>>"$work/programs.log" &
     pid=$!
-    window=$(visible_window "$2") || { tail -n 12 "$work/programs.log" >&2; return 1; }
+    window=$(visible_window "$title") || { tail -n 12 "$work/programs.log" >&2; return 1; }
     started_ms=$(( $(now_ms) - started ))
     sleep 1
     rss_kib=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
@@ -71,7 +73,7 @@ stop() {
 # First map of a fresh corvale: Enter in the main window until the map
 # page's dark title bar shows at the top of the map window.
 map_ms() {
-    start "$1" "Get Business Information"
+    start "Get Business Information" "$1"
     timeout 10 xdotool windowfocus --sync "$window" || true
     xdotool type --delay 10 "$phone"
     local pressed map colour
@@ -91,17 +93,20 @@ map_ms() {
 
 median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 
-declare -a minimal_ms minimal_rss corvale_ms corvale_rss other_ms other_rss corvale_map other_map
+declare -a minimal_ms minimal_rss shared_ms shared_rss corvale_ms corvale_rss other_ms other_rss corvale_map other_map
 for run in $(seq "$runs"); do
-    start "$build/bench/startup/minimal_window" "Minimal Window"; stop
+    start "Minimal Window" "$build/bench/startup/minimal_window"; stop
     minimal_ms+=("$started_ms"); minimal_rss+=("$rss_kib")
-    start "$build/src/app/corvale" "Get Business Information"; stop
+    start "Minimal Window" "$build/bench/startup/minimal_window" --share-gl-contexts; stop
+    shared_ms+=("$started_ms"); shared_rss+=("$rss_kib")
+    start "Get Business Information" "$build/src/app/corvale"; stop
     corvale_ms+=("$started_ms"); corvale_rss+=("$rss_kib")
     if [ -n "$other" ]; then
-        start "$other/src/app/corvale" "Get Business Information"; stop
+        start "Get Business Information" "$other/src/app/corvale"; stop
         other_ms+=("$started_ms"); other_rss+=("$rss_kib")
     fi
-    echo "run $run: minimal ${minimal_ms[-1]} ms, corvale ${corvale_ms[-1]} ms${other:+, other ${other_ms[-1]:-} ms}" >&2
+    echo "run $run: minimal ${minimal_ms[-1]} ms, minimal sharing contexts ${shared_ms[-1]} ms," \
+        "corvale ${corvale_ms[-1]} ms${other:+, other ${other_ms[-1]:-} ms}" >&2
 done
 for run in $(seq "$runs"); do
     corvale_map+=("$(map_ms "$build/src/app/corvale")")
@@ -111,15 +116,20 @@ for run in $(seq "$runs"); do
     echo "map run $run: corvale ${corvale_map[-1]} ms${other:+, other ${other_map[-1]:-} ms}" >&2
 done
 
+# Each ratio is to the minimal window, then to the minimal window that shares
+# OpenGL contexts as Corvale does.
 report() {
     local name=$1 ms=$2 rss=$3 map=$4
     awk -v name="$name" -v ms="$ms" -v rss="$rss" -v map="$map" -v base_ms="$(median "${minimal_ms[@]}")" \
-        -v base_rss="$(median "${minimal_rss[@]}")" 'BEGIN {
-        printf "%-16s visible after %5d ms (%.2f x)   resident %6.1f MiB (%.2f x)   first map page %s ms\n",
-            name, ms, ms / base_ms, rss / 1024, rss / base_rss, map }'
+        -v base_rss="$(median "${minimal_rss[@]}")" -v shared_ms="$(median "${shared_ms[@]}")" \
+        -v shared_rss="$(median "${shared_rss[@]}")" 'BEGIN {
+        printf "%-24s visible after %5d ms (%.2f x, %.2f x)   resident %6.1f MiB (%.2f x, %.2f x)   first map page %s ms\n",
+            name, ms, ms / base_ms, ms / shared_ms, rss / 1024, rss / base_rss, rss / shared_rss, map }'
 }
-echo "Medians of $runs interleaved runs under Xvfb ($(nproc) cores):"
+echo "Medians of $runs interleaved runs under Xvfb ($(nproc) cores, load average $(cut -d ' ' -f 1-3 /proc/loadavg));"
+echo "ratios to the minimal window, then to the minimal window sharing OpenGL contexts:"
 report "minimal window" "$(median "${minimal_ms[@]}")" "$(median "${minimal_rss[@]}")" "-"
+report "minimal, shared contexts" "$(median "${shared_ms[@]}")" "$(median "${shared_rss[@]}")" "-"
 report "corvale" "$(median "${corvale_ms[@]}")" "$(median "${corvale_rss[@]}")" "$(median "${corvale_map[@]}")"
 if [ -n "$other" ]; then
     report "other corvale" "$(median "${other_ms[@]}")" "$(median "${other_rss[@]}")" "$(median "${other_map[@]}")"

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/mapfolder.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QVariant>
 
 #include "util/general.h"
 #include "util/settings.h"
@@ -27,9 +30,36 @@ QString programFolder()
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
+bool isSystemFolder(const QString &folder)
+{
+#ifndef Q_OS_UNIX
+    // The folders named here are those of a Unix system.
+    Q_UNUSED(folder);
+    return false;
+#else
+    static const QStringList system{QStringLiteral("/usr"),  QStringLiteral("/bin"),
+                                    QStringLiteral("/sbin"), QStringLiteral("/opt"),
+                                    QStringLiteral("/etc"),  QStringLiteral("/var"),
+                                    QStringLiteral("/snap"), QDir::cleanPath(QStringLiteral(CORVALE_INSTALL_PREFIX))};
+    const auto inside = [](const QString &path) {
+        const QString absolute = QDir::cleanPath(QDir(QDir::fromNativeSeparators(path)).absolutePath());
+        // /lib, /lib32, /lib64, /libx32 and what they hold.
+        if (absolute.section(u'/', 1, 1).startsWith(QLatin1String("lib")))
+            return true;
+        return std::any_of(system.cbegin(), system.cend(), [&absolute](const QString &top) {
+            return top.size() > 1 && (absolute == top || absolute.startsWith(top + u'/'));
+        });
+    };
+    // A link may lead into the system (/bin is /usr/bin on Debian): the path
+    // and where it leads both count.
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return inside(folder) || (!canonical.isEmpty() && inside(canonical));
+#endif
+}
+
 QString defaultMapFolder(const QString &program)
 {
-    if (userMayWrite(program))
+    if (userMayWrite(program) && !isSystemFolder(program))
         return program;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (pictures.isEmpty() || !QDir().mkpath(pictures))
@@ -37,21 +67,24 @@ QString defaultMapFolder(const QString &program)
     return QDir::toNativeSeparators(pictures);
 }
 
-bool MapFolder::load()
+void MapFolder::load()
 {
     if (!m_path.isEmpty())
-        return false;
-    m_path = stored(programDefault());
-    return true;
+        return;
+    // The default is looked for only without a stored folder: it writes a
+    // probe file into the program's folder.
+    const std::optional<QString> entry = readSetting(kMapFolderSetting);
+    m_path = entry ? *entry : programDefault();
+    Q_EMIT changed(m_path);
 }
 
-bool MapFolder::choose(const QString &chosen)
+void MapFolder::choose(const QString &chosen)
 {
     m_path = AddBackslash(cleaned(chosen));
     if (m_path.isEmpty())
-        return false;
+        return;
     store(m_path);
-    return true;
+    Q_EMIT changed(m_path);
 }
 
 bool MapFolder::adoptForRun(const QString &chosen)
@@ -60,6 +93,7 @@ bool MapFolder::adoptForRun(const QString &chosen)
     if (folder.isEmpty())
         return false;
     m_path = folder;
+    Q_EMIT changed(m_path);
     return true;
 }
 

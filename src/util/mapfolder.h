@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <utility>
 
+#include <QObject>
 #include <QString>
 
 namespace corvale {
@@ -12,10 +14,16 @@ namespace corvale {
 QString programFolder();
 
 // Where maps go until the user chooses a folder: `program` when the user may
-// write there, otherwise the user's Pictures folder (made when missing). An
-// installed program's folder is not writable, and a default there would make
-// every save fail.
+// write there and it is no system folder, otherwise the user's Pictures folder
+// (made when missing). An installed program's folder is not writable, and a
+// default there would make every save fail; root may write it, but maps
+// among the system's programs would be listed with them and outlive a purge.
 QString defaultMapFolder(const QString &program);
+
+// Whether `folder` lies in a folder of a Unix system (/usr, /bin, /sbin,
+// /lib*, /opt, /etc, /var, /snap) or under the prefix the program is
+// installed to. Never on Windows.
+bool isSystemFolder(const QString &folder);
 
 // Whether the user may make files in `folder` now.
 bool userMayWrite(const QString &folder);
@@ -23,13 +31,16 @@ bool userMayWrite(const QString &folder);
 // The folder maps are saved into: one value for the whole run, made once and
 // handed to every window that reads or changes it. Its rules live here; the
 // windows call them by name. Only a choice in the main window is stored in
-// the per-user settings.
-class MapFolder
+// the per-user settings. Windows that show the folder follow changed().
+class MapFolder : public QObject
 {
+    Q_OBJECT
+
 public:
     // `program` stands for the program's own folder; tests give another.
-    explicit MapFolder(QString program = programFolder())
-        : m_program(std::move(program))
+    explicit MapFolder(QString program = programFolder(), QObject *parent = nullptr)
+        : QObject(parent)
+        , m_program(std::move(program))
     { }
 
     const QString &path() const { return m_path; }
@@ -41,12 +52,12 @@ public:
     QString programDefault() const { return defaultMapFolder(m_program); }
 
     // At start: the stored folder, or the default when none is stored. Only
-    // when the run holds no folder yet; true when it loaded one.
-    bool load();
+    // when the run holds no folder yet.
+    void load();
     // The user's choice in the main window, cleaned and with its separator.
     // Stored when it is not empty; a cancel (empty) empties the run's folder
-    // only, so the next save asks. True when a folder was chosen.
-    bool choose(const QString &chosen);
+    // only, so the next save asks.
+    void choose(const QString &chosen);
     // A choice made while saving, cleaned and with its separator, for the
     // rest of the run only; a cancel leaves the folder as it is. True when a
     // folder was chosen.
@@ -66,6 +77,11 @@ public:
     // "Path"), or `fallback` when there is none.
     static QString stored(const QString &fallback);
     static void store(const QString &path);
+
+Q_SIGNALS:
+    // A folder was loaded, chosen in the main window or chosen while saving:
+    // maps go to `path` now. Not sent when a save falls back or forgets one.
+    void changed(const QString &path);
 
 private:
     QString m_program;

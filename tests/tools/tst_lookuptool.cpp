@@ -8,6 +8,7 @@
 
 #include "fakelookupclock.h"
 #include "lookup/lookuptransport.h"
+#include "corvale/version.h"
 #include "rawhttpserver.h"
 
 using namespace Qt::StringLiterals;
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void run();
     void searchAnswer_data();
     void searchAnswer();
+    void programOptions_data();
+    void programOptions();
     void cleanupTestCase()
     {
         m_sample.terminate();
@@ -215,6 +218,46 @@ void TestLookupTool::searchAnswer()
     const QJsonObject address = place.value(u"address"_s).toObject();
     QCOMPARE(address.value(u"country_code"_s).toString(), country);
     QVERIFY(address.value(u"postcode"_s).isString() && address.value(u"road"_s).isString());
+// corvale's own options answer without a display: it is run without one, on
+// a platform that needs one.
+void TestLookupTool::programOptions_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out"); // contained; none when empty
+    QTest::addColumn<QByteArray>("err"); // contained; none when empty
+    const QByteArray version = "corvale " + QByteArray(corvale::kVersion) + '\n';
+    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << QByteArray("Usage: ") << QByteArray();
+    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << QByteArray("--version") << QByteArray();
+    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << version << QByteArray();
+    QTest::newRow("after an option every Qt program takes")
+        << QStringList{u"-platform"_s, u"xcb"_s, u"--version"_s} << 0 << version << QByteArray();
+    QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s} << 2 << QByteArray()
+                                    << QByteArray("Unknown option 'frobnicate'.\n\nUsage: ");
+    QTest::newRow("an argument") << QStringList{u"3125550142"_s} << 2 << QByteArray()
+                                 << QByteArray("no arguments: \"3125550142\"\n\nUsage: ");
+}
+
+void TestLookupTool::programOptions()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+        env.remove(name);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(CORVALE_PROGRAM), args);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    const QByteArray printed = program.readAllStandardOutput();
+    QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.contains(out), printed.constData());
+    const QByteArray printedErr = program.readAllStandardError();
+    QVERIFY2(err.isEmpty() ? printedErr.isEmpty() : printedErr.contains(err), printedErr.constData());
 }
 
 QTEST_GUILESS_MAIN(TestLookupTool)

@@ -100,7 +100,8 @@ void TestUtil::webAddress()
 
 void TestUtil::defaultMapFolder_data()
 {
-    // The program's folder: "own" one of this test's that may be written.
+    // The program's folder: "own" one of this test's that may be written,
+    // "link" one of this test's that leads to /var/tmp.
     QTest::addColumn<QString>("program");
     // "program" or "Pictures".
     QTest::addColumn<QString>("expected");
@@ -108,14 +109,20 @@ void TestUtil::defaultMapFolder_data()
     QTest::newRow("missing") << u"/nonexistent/corvale"_s << u"Pictures"_s;
     // There even root may make no file.
     QTest::newRow("there, but not writable") << u"/proc"_s << u"Pictures"_s;
+    // Writable by root, who runs the installed package; maps there would sit
+    // among the system's programs.
+    QTest::newRow("installed, as root") << u"/usr/bin"_s << u"Pictures"_s;
+    QTest::newRow("a system folder anyone may write") << u"/var/tmp"_s << u"Pictures"_s;
+    QTest::newRow("a link to a system folder") << u"link"_s << u"Pictures"_s;
 }
 
 void TestUtil::defaultMapFolder()
 {
     QFETCH(QString, program);
     QFETCH(QString, expected);
-    const QString folder = program == u"own"_s ? m_home.dir.filePath(u"program"_s) : program;
+    const QString folder = program == u"own"_s || program == u"link"_s ? m_home.dir.filePath(program) : program;
     QVERIFY(program != u"own"_s || QDir().mkpath(folder));
+    QVERIFY(program != u"link"_s || QFile::link(u"/var/tmp"_s, folder));
     const QString pictures = QDir::toNativeSeparators(m_home.dir.filePath(u"Pictures"_s));
     QCOMPARE(MapFolder(folder).programDefault(), expected == u"program"_s ? folder : pictures);
     // The probe that tells a writable folder leaves nothing behind.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about/frmabout.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 #include "corvale/version.h"
 #include "ui/about/linklabel.h"
 #include "ui/about/systeminfo.h"
+#include "ui/about/webopener.h"
 #include "ui/common/apptitle.h"
 #include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
@@ -124,9 +124,11 @@ void frmAbout::cmdSysInfo_Click()
 
 void frmAbout::blue_Click()
 {
-    // Without a browser opener (no xdg-open, no desktop) nothing would show.
-    if (!QDesktopServices::openUrl(QUrl(kMakerWebAddress)))
+    // Without a browser (no opener, no program for web addresses) nothing
+    // would show.
+    openWebAddress(this, QUrl(kMakerWebAddress), [this] {
         showMessage(this, u"No web browser could be started for %1."_s.arg(kMakerWebAddress), kSorryTitle);
+    });
 }
 
 void frmAbout::LaunchSystemInfo()

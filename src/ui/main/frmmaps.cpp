@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <utility>
 
-#include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +25,7 @@
 #include "ui/common/controls.h"
 #include "ui/common/messagebox.h"
 #include "ui/common/twips.h"
+#include "ui/main/accessiblecontrols.h"
 #include "ui/main/keyfilteredlineedit.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
@@ -69,7 +70,8 @@ void shiftAboveZ(int &KeyAscii)
 // The buttons are off and the cursor busy while a lookup runs, and come back
 // however it ends: a window opened meanwhile would hold the lookup up until
 // it closed. Disabling the focused button moves the focus on, so the focus
-// goes back to it unless it has been moved again meanwhile.
+// goes back to it unless it has been moved again meanwhile. The focus is the
+// window's own: a compositor may make the window active only later (Wayland).
 class BusyWhileLookingUp
 {
 public:
@@ -77,13 +79,13 @@ public:
         : m_buttons(std::move(buttons))
     {
         for (QPushButton *button : std::as_const(m_buttons)) {
-            if (button->hasFocus())
+            if (button->window()->focusWidget() == button)
                 m_focused = button;
         }
         for (QPushButton *button : std::as_const(m_buttons))
             button->setEnabled(false);
         if (m_focused)
-            m_focusMovedTo = QApplication::focusWidget();
+            m_focusMovedTo = m_focused->window()->focusWidget();
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     }
 
@@ -92,7 +94,7 @@ public:
         QGuiApplication::restoreOverrideCursor();
         for (QPushButton *button : std::as_const(m_buttons))
             button->setEnabled(true);
-        if (m_focused && QApplication::focusWidget() == m_focusMovedTo)
+        if (m_focused && m_focused->window()->focusWidget() == m_focusMovedTo)
             m_focused->setFocus();
     }
 
@@ -135,6 +137,7 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     , Command2(place<QPushButton>(this, u"Command2"_s, twipsRect(2400, 6000, 1095, 495), u"&Print Map"_s))
     , Command3(place<QPushButton>(this, u"Command3"_s, twipsRect(3600, 6000, 975, 495), u"&About"_s))
 {
+    describeMainWindowControls();
     setWindowTitle(u"Get Business Information"_s);
     useClassicDialogFont(this);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize, screen()->availableGeometry()));
@@ -149,6 +152,8 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
         widenToText(label);
     }
 
+    // Read-only before a screen reader first asks about it.
+    txtMapPath->setReadOnly(true);
     // What a screen reader says for each box: the frame's title alone would
     // name four of them after one frame, and the result box and ".." nothing.
     const QList<std::pair<QWidget *, QString>> spokenNames{
@@ -172,7 +177,6 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
 
     txtState->setMaxLength(2);
     txtZip->setMaxLength(6);
-    txtMapPath->setReadOnly(true);
 
     QFont resultFont(u"Arial"_s);
     resultFont.setPointSizeF(9.75);
@@ -195,6 +199,9 @@ frmMaps::frmMaps(LookupClient &lookup, MapFolder &mapFolder, QWidget *parent)
     connect(Command1, &QPushButton::clicked, this, &frmMaps::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmMaps::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmMaps::Command3_Click);
+    // The box shows where maps go, also after a save had to ask for a folder:
+    // "Print Map" lists the folder shown.
+    connect(&m_mapFolder, &MapFolder::changed, txtMapPath, &QLineEdit::setText);
 
     Form_Load();
 }
@@ -225,16 +232,14 @@ void frmMaps::closeEvent(QCloseEvent *event)
 
 void frmMaps::Form_Load()
 {
-    if (m_mapFolder.load())
-        txtMapPath->setText(m_mapFolder.path());
+    m_mapFolder.load();
     txtResult->setPlainText(kStartupNotice);
 }
 
 void frmMaps::cmdMapPath_Click()
 {
     // The program's folder to start from, not the map folder.
-    if (m_mapFolder.choose(BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder()))))
-        txtMapPath->setText(m_mapFolder.path());
+    m_mapFolder.choose(BrowseForFolder(this, kMapFolderPrompt, kMapFolderCaption, AddBackslash(programFolder())));
 }
 
 void frmMaps::Command1_Click()
@@ -334,6 +339,12 @@ void frmMaps::ShowMap(const QString &title, const QString &mapLink, const QStrin
     map.setWindowTitle(title);
     Q_EMIT mapWindowOpening(&map);
     map.exec();
+    // A window manager may leave no window active once the map window is
+    // gone, and what the user types next would go nowhere. The focus is on
+    // "Create Map", as after any lookup.
+    activateWindow();
+    raise();
+    Command1->setFocus();
 }
 
 } // namespace corvale

@@ -62,6 +62,14 @@ void frmMap::navigate(const QString &mapLink)
     m_browser.navigate(wb, QUrl(mapLink));
 }
 
+// A screen reader names the map page after its window: the number looked up.
+void frmMap::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowTitleChange)
+        wb->setAccessibleName(windowTitle());
+    QDialog::changeEvent(event);
+}
+
 bool frmMap::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == pnlMap && event->type() == QEvent::Resize)

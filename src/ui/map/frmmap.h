@@ -52,6 +52,7 @@ Q_SIGNALS:
     void pageLoaded(bool ok);
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

@@ -22,6 +22,7 @@
 #include "previewrecorder.h"
 #include "scopedenv.h"
 #include "scriptedfolderchooser.h"
+#include "ui/about/webopener.h"
 #include "ui/common/messagebox.h"
 #include "ui/main/frmmaps.h"
 #include "util/mapfolder.h"
@@ -75,7 +76,8 @@ inline bool showsQuadrants(const QImage &picture,
     return !picture.isNull();
 }
 
-// Stands in for the desktop's handler of a URL scheme while it lives.
+// Stands in for the desktop's handler of a URL scheme while it lives: web
+// addresses go to Qt's handlers, which fail when none is set.
 class UrlRecorder : public QObject
 {
     Q_OBJECT
@@ -83,10 +85,18 @@ class UrlRecorder : public QObject
 public:
     explicit UrlRecorder(QString scheme)
         : m_scheme(std::move(scheme))
+        , m_previous(installWebOpener([](QWidget *, const QUrl &address, const std::function<void()> &failed) {
+            if (!QDesktopServices::openUrl(address))
+                failed();
+        }))
     {
         QDesktopServices::setUrlHandler(m_scheme, this, "open");
     }
-    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(m_scheme); }
+    ~UrlRecorder() override
+    {
+        QDesktopServices::unsetUrlHandler(m_scheme);
+        installWebOpener(std::move(m_previous));
+    }
 
     QList<QUrl> opened;
 
@@ -95,6 +105,7 @@ public Q_SLOTS:
 
 private:
     QString m_scheme;
+    WebOpener m_previous;
 };
 
 #ifdef CORVALE_SAMPLE_SERVICE
@@ -153,12 +164,7 @@ class MainWindow
 public:
     explicit MainWindow(const QString &base, const QString &runFolder = {}, const AddressService &addresses = {})
         : m_client(base, m_clock, &makeNetworkTransport, addresses)
-        , m_folder([&runFolder] {
-            MapFolder folder;
-            folder.setPath(runFolder);
-            return folder;
-        }())
-        , m_window(m_client, m_folder)
+        , m_window(m_client, holding(runFolder))
         , m_previous(installMessageShower([this](QWidget *parent, const QString &text, const QString &title) {
             m_boxes.append({parent, text, title, result(), ready()});
         }))
@@ -192,6 +198,12 @@ public:
     void createMap() { button(QStringLiteral("Command1"))->click(); }
 
 private:
+    MapFolder &holding(const QString &runFolder)
+    {
+        m_folder.setPath(runFolder);
+        return m_folder;
+    }
+
     FakeLookupClock m_clock;
     LookupClient m_client;
     MapFolder m_folder;

@@ -21,6 +21,8 @@ class TestAboutWindow : public QObject
 private Q_SLOTS:
     void systemInfo_data();
     void systemInfo();
+    void link_data();
+    void link();
 };
 
 void TestAboutWindow::systemInfo_data()
@@ -65,6 +67,45 @@ void TestAboutWindow::systemInfo()
         QCOMPARE(message.parent.data(), &about);
     }
     QVERIFY(about.isVisible());
+}
+
+void TestAboutWindow::link_data()
+{
+    // How xdg-open on the PATH exits; empty: there is none.
+    QTest::addColumn<QString>("exitCode");
+    QTest::addColumn<bool>("sorry");
+    QTest::newRow("a browser opened it") << u"0"_s << false;
+    QTest::newRow("xdg-open found no browser") << u"3"_s << true;
+    QTest::newRow("no xdg-open") << QString() << true;
+}
+
+void TestAboutWindow::link()
+{
+    QFETCH(QString, exitCode);
+    QFETCH(bool, sorry);
+    QTemporaryDir bin;
+    const test::ScopedEnv path("PATH", QFile::encodeName(bin.path()));
+    if (!exitCode.isEmpty())
+        QVERIFY(test::writeFile(bin.filePath(u"xdg-open"_s),
+                                "#!/bin/sh\necho \"$*\" > \"${0%/*}/opened\"\nexit " + exitCode.toLatin1() + '\n',
+                                true));
+    test::MessageRecorder messages;
+    frmAbout about;
+    about.show();
+
+    QTest::keyClick(control(about, u"blue"_s), Qt::Key_Return);
+
+    // The opener runs on its own (as long as the browser, maybe): the window
+    // does not wait for it. It belongs to the application and goes once it ends.
+    QVERIFY(about.isVisible());
+    QTRY_VERIFY(qApp->findChildren<QProcess *>().isEmpty());
+    QCOMPARE(QString::fromUtf8(test::readAll(bin.filePath(u"opened"_s))),
+             exitCode.isEmpty() ? QString() : kMakerWebAddress + u'\n');
+    QCOMPARE(messages.messages().size(), sorry ? 1 : 0);
+    for (const test::ShownMessage &message : messages.messages()) {
+        QCOMPARE(message.title, u"Sorry..."_s);
+        QCOMPARE(message.parent.data(), &about);
+    }
 }
 
 } // namespace corvale

@@ -31,7 +31,7 @@ constexpr int kLoadWait = 15000;
 
 // "/quadrants": red, blue, green and yellow quarters. Any other page: a link
 // over the whole page that writes a mail, and every kind of pop-up a page can
-// ask for, then a title that tells what the page got back.
+// ask for, a console line, then a title that tells what the page got back.
 std::string page(const std::string &target)
 {
     if (target == "/quadrants")
@@ -43,6 +43,7 @@ style="display:block; height:400px; background:#08f">write</a><script>
 const confirmed = confirm('confirm'); const answer = prompt('prompt', 'default'); alert('alert');
 window.open('/popup', 'other');
 const link = document.createElement('a'); link.href = '/popup'; link.target = '_blank'; link.click();
+console.warn('a console line of the page');
 document.title = 'done ' + confirmed + ' ' + answer;
 </script></body></html>)";
 }
@@ -171,10 +172,23 @@ void TestMapWindow::mapFromTheMainWindow()
         QTimer::singleShot(kLoadWait, window, &QWidget::close);
     });
     main.fill(typed);
+    main.window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&main.window()));
+    // Typing goes on in the main window, on "Create Map". Which window is
+    // active is the compositor's choice on Wayland, where a program cannot
+    // activate its own window: there only the focus inside the window is seen.
+    QStringList focus;
+    const auto backInTheMainWindow = [&] {
+        if (QGuiApplication::platformName() != u"wayland"_s)
+            QTRY_COMPARE(QApplication::activeWindow(), &main.window());
+        focus += main.window().focusWidget() ? main.window().focusWidget()->objectName() : QString();
+    };
 
     main.createMap();
+    backInTheMainWindow();
     const QString result = main.result();
     main.createMap();
+    backInTheMainWindow();
 
     const QStringList shown{map.at(0), m_service->base() + map.at(1), u"modal"_s};
     QCOMPARE(seen, shown + shown);
@@ -192,13 +206,17 @@ void TestMapWindow::mapFromTheMainWindow()
     QCOMPARE(main.boxes().size(), 2);
     QCOMPARE(main.boxes().constLast().text, u"Map saved as "_s + folder + map.at(2));
     QCOMPARE(chooser.requests().size(), cancelled ? 2 : 0);
+    QCOMPARE(focus, QStringList({u"Command1"_s, u"Command1"_s}));
+    // The folder shown is where the map went; a folder chosen while saving is not stored.
     QCOMPARE(QStringList({main.mapFolder().path(), main.box(u"txtMapPath"_s)->text(), MapFolder::stored({})}),
-             QStringList({folder, stored, stored}));
+             QStringList({folder, folder, stored}));
 }
 
 void TestMapWindow::pageStaysInItsWindow()
 {
     const test::UrlRecorder mailer(u"mailto"_s);
+    // What the page writes to its console stays off the terminal.
+    QTest::failOnWarning("a console line of the page");
     frmMap window(mapBrowser(), m_folder, {});
     const QString address = m_pages->base() + u"page"_s;
     QVERIFY(showPage(window, address));
@@ -280,8 +298,13 @@ void TestMapWindow::followsTheWindow()
     const qreal quarter = buttonSize.height() / 4.0;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    // At first the whole window, "Capture" too, is on the screen.
-    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    // At first the whole window, "Capture" too, is on the screen. A Wayland
+    // client cannot know where its window is: there only its size is checked.
+    if (QGuiApplication::platformName() == u"wayland"_s)
+        QVERIFY(window.screen()->availableGeometry().size().boundedTo(window.frameGeometry().size())
+                == window.frameGeometry().size());
+    else
+        QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
     QVERIFY(window.rect().contains(capture->geometry()));
     QTest::keyClick(&window, Qt::Key_Escape);
     QVERIFY(window.isVisible());

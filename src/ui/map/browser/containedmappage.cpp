@@ -38,4 +38,7 @@ bool ContainedMapPage::acceptNavigationRequest(const QUrl &url, NavigationType, 
     return !isMainFrame || isWebAddress(url);
 }
 
+void ContainedMapPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &)
+{ }
+
 } // namespace corvale

@@ -9,7 +9,8 @@ namespace corvale {
 // windows of its own, shows the user none of the page's dialogs (alert,
 // confirm, prompt, file choosers), and its main frame goes to web addresses
 // only: other schemes (mailto:, tel:, ...) would be handed to outside
-// programs.
+// programs. What the page's scripts write to their console is the page's
+// affair, not the user's terminal's.
 class ContainedMapPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -26,6 +27,8 @@ protected:
     bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
                           QString *result) override;
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                  const QString &sourceID) override;
 };
 
 } // namespace corvale

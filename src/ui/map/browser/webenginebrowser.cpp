@@ -2,6 +2,7 @@
 // The map browser module: the web engine's view with the map page's rules.
 // The program loads it with the first map window (see ../mapbrowser.h).
 
+#include <QAccessible>
 #include <QWebEngineView>
 
 #ifdef Q_OS_UNIX
@@ -29,6 +30,18 @@ void allowWebEngineAsRoot()
 #endif
 }
 
+// Qt WebEngine on Linux hands the page's content to screen readers only when
+// told so before the engine starts; without an assistive technology that
+// costs time and memory for nothing.
+void offerPagesToScreenReaders()
+{
+#ifdef Q_OS_LINUX
+    constexpr const char *kAccessibility = "QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY";
+    if (QAccessible::isActive() && !qEnvironmentVariableIsSet(kAccessibility))
+        qputenv(kAccessibility, "1");
+#endif
+}
+
 } // namespace
 
 class WebEngineMapBrowser
@@ -43,6 +56,7 @@ public:
     QWidget *createView(QWidget *panel, std::function<void(bool ok)> loaded) override
     {
         allowWebEngineAsRoot();
+        offerPagesToScreenReaders();
         auto *view = new QWebEngineView(panel);
         view->setPage(new ContainedMapPage(view));
         connect(view, &QWebEngineView::loadFinished, view, std::move(loaded));
