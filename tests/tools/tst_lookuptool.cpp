@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "corvale/version.h"
 #include "fakelookupclock.h"
 #include "lookup/lookuptransport.h"
-#include "corvale/version.h"
 #include "rawhttpserver.h"
 
 using namespace Qt::StringLiterals;
@@ -218,6 +218,8 @@ void TestLookupTool::searchAnswer()
     const QJsonObject address = place.value(u"address"_s).toObject();
     QCOMPARE(address.value(u"country_code"_s).toString(), country);
     QVERIFY(address.value(u"postcode"_s).isString() && address.value(u"road"_s).isString());
+}
+
 // corvale's own options answer without a display: it is run without one, on
 // a platform that needs one.
 void TestLookupTool::programOptions_data()
