@@ -63,7 +63,8 @@ if command -v openbox >/dev/null && command -v xprop >/dev/null; then
     openbox >"$output/openbox.log" 2>&1 &
     window_manager=$!
     for _ in $(seq 50); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        # Ready once it says which hints it supports, the active window among them.
+        xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
         sleep 0.1
     done
 fi
