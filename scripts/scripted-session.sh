@@ -61,12 +61,21 @@ chmod 0700 "$XDG_RUNTIME_DIR"
 window_manager=
 if command -v openbox >/dev/null && command -v xprop >/dev/null; then
     openbox >"$output/openbox.log" 2>&1 &
-    window_manager=$!
-    for _ in $(seq 50); do
-        # Ready once it says which hints it supports, the active window among them.
-        xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
+    # Ready once it says which hints it supports, the active window among them.
+    ready=
+    for _ in $(seq 150); do
+        if xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW; then
+            ready=1
+            break
+        fi
         sleep 0.1
     done
+    if [ -n "$ready" ]; then
+        window_manager=$!
+    else
+        echo "openbox did not start within 15 seconds (see $output/openbox.log); going on without it." >&2
+        kill $! 2>/dev/null || true
+    fi
 fi
 # The screen reader's view: the accessibility bus up, as a desktop session has it.
 accessibility=
