@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A libFuzzer entry point around one probe of the lookup client; the probe
-// is chosen when the target is built (see CMakeLists.txt).
+// A libFuzzer entry point around one probe; the probe is chosen when the
+// target is built (see CMakeLists.txt).
 
 #include <cstdint>
 #include <cstdio>
@@ -8,13 +8,23 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#ifdef CORVALE_FUZZ_GUI
+#include <QGuiApplication>
+#endif
 
 #include "lookupprobes.h"
+#include "mapprobes.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
+#ifdef CORVALE_FUZZ_GUI
+    // Captions are drawn with fonts.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+#else
     // The lookups process pending events between tries.
     static QCoreApplication app(*argc, *argv);
+#endif
     return 0;
 }
 

@@ -8,8 +8,6 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <QFile>
-
 #include "corvale/version.h"
 
 namespace corvale {
@@ -179,19 +177,35 @@ bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
     }
 }
 
-MapMetadata readMetadata(const QString &filePath)
+std::optional<MapMetadata> readMetadata(const QByteArray &picture)
 {
+    // Exiv2 reports what it cannot read on stderr, and reads on after many of
+    // those faults: here each one counts, and none reaches the terminal.
+    static thread_local bool faulted = false;
+    static const bool quiet = [] {
+        Exiv2::LogMsg::setHandler([](int level, const char *) { faulted = faulted || level >= Exiv2::LogMsg::error; });
+        return true;
+    }();
+    Q_UNUSED(quiet);
+    faulted = false;
+    const auto *bytes = reinterpret_cast<const Exiv2::byte *>(picture.constData());
+    const auto size = static_cast<long>(picture.size());
     try {
-        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(filePath).toStdString());
+        if (Exiv2::ImageFactory::getType(bytes, size) == Exiv2::ImageType::none)
+            return MapMetadata{};
+        const auto image = Exiv2::ImageFactory::open(bytes, size);
         image->readMetadata();
         const Exiv2::ExifData &exif = image->exifData();
         const Exiv2::XmpData &xmp = image->xmpData();
         QString description = xmpText(xmp, "Xmp.dc.description");
         if (description.isEmpty())
             description = exifText(exif, "Exif.Image.ImageDescription");
-        return {xmpText(xmp, "Xmp.dc.title"), description, readPosition(exif), readTime(exif)};
-    } catch (const std::exception &) {
-        return {};
+        MapMetadata metadata{xmpText(xmp, "Xmp.dc.title"), description, readPosition(exif), readTime(exif)};
+        if (faulted)
+            return std::nullopt;
+        return metadata;
+    } catch (...) {
+        return std::nullopt;
     }
 }
 
