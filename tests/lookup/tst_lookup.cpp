@@ -349,6 +349,10 @@ void TestLookup::rendering_data()
         "<div>\n   Result  for\tPhone   Number \n</div><div> <b>x</b> <i> y</i> </div>",
         u"Result for Phone Number|x y"_s);
     row("pre keeps white space and a CR of its own", "<pre>a  b\n  c&#13;d</pre>", u"a  b|  c\rd"_s);
+    row("options a line each, SVG and MathML text inline",
+        "<p>x<select><option>a<option hidden>h<option>b</select>y</p><div>a<svg><text>t</text></svg>b<math><mi>m</mi>"
+        "</math></div>",
+        u"x|a|b|y||atbm"_s);
     // Pages that once took the parser minutes, gigabytes or its whole stack: a
     // prefix, a piece repeated (%1: its number), a suffix, and their text.
     // Nested thousands deep, a page runs out of parsing time: no text.
