@@ -27,7 +27,7 @@ constexpr qint64 kLargestFile = 32 * 1024 * 1024;
 constexpr qint64 kMostPixels = 20'000'000;
 // A progressive JPEG has about ten; a decoder makes a pass over the whole
 // picture for each, so thousands take minutes.
-constexpr int kMostScans = 100;
+constexpr int kMostScans = 50;
 // The description is the result box's few lines; more would push the map
 // off its page.
 constexpr qsizetype kMostDescriptionLines = 6;
