@@ -127,6 +127,20 @@ QDateTime readTime(const Exiv2::ExifData &exif)
     return QDateTime::fromString(exifText(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
 }
 
+// Exiv2 reports what it cannot read on stderr, and reads on after many of
+// those faults: none reaches the terminal, and an error is noted here.
+thread_local bool exiv2Faulted = false;
+
+void quietExiv2()
+{
+    static const bool installed = [] {
+        Exiv2::LogMsg::setHandler(
+            [](int level, const char *) { exiv2Faulted = exiv2Faulted || level >= Exiv2::LogMsg::error; });
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
 } // namespace
 
 std::optional<GeoPosition> parsePosition(const QString &latitude, const QString &longitude)
@@ -142,6 +156,7 @@ std::optional<GeoPosition> parsePosition(const QString &latitude, const QString 
 bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
 {
     const std::string software = std::string("Corvale ") + kVersion;
+    quietExiv2();
     try {
         const auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(jpeg.constData()),
                                                      static_cast<long>(jpeg.size()));
@@ -179,15 +194,8 @@ bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
 
 std::optional<MapMetadata> readMetadata(const QByteArray &picture)
 {
-    // Exiv2 reports what it cannot read on stderr, and reads on after many of
-    // those faults: here each one counts, and none reaches the terminal.
-    static thread_local bool faulted = false;
-    static const bool quiet = [] {
-        Exiv2::LogMsg::setHandler([](int level, const char *) { faulted = faulted || level >= Exiv2::LogMsg::error; });
-        return true;
-    }();
-    Q_UNUSED(quiet);
-    faulted = false;
+    quietExiv2();
+    exiv2Faulted = false;
     const auto *bytes = reinterpret_cast<const Exiv2::byte *>(picture.constData());
     const auto size = static_cast<long>(picture.size());
     try {
@@ -201,7 +209,7 @@ std::optional<MapMetadata> readMetadata(const QByteArray &picture)
         if (description.isEmpty())
             description = exifText(exif, "Exif.Image.ImageDescription");
         MapMetadata metadata{xmpText(xmp, "Xmp.dc.title"), description, readPosition(exif), readTime(exif)};
-        if (faulted)
+        if (exiv2Faulted)
             return std::nullopt;
         return metadata;
     } catch (...) {
