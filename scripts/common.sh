@@ -130,11 +130,14 @@ corvale_short_fuzz() {
     local dir=$1 run target runs
     cmake -S "$CORVALE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
         -DCORVALE_FUZZ=ON -DCORVALE_BUILD_TESTS=OFF -DCORVALE_BUILD_BENCH=OFF
-    cmake --build "$dir" -j "$(nproc)" --target fuzz_pagetext fuzz_lookups fuzz_query
+    cmake --build "$dir" -j "$(nproc)" --target fuzz_pagetext fuzz_lookups fuzz_query fuzz_mapfile
     mkdir -p "$dir/artifacts"
-    for run in pagetext:30000 lookups:60000 query:100000; do
+    for run in pagetext:30000 lookups:60000 query:100000 mapfile:10000; do
         target=${run%:*}
         runs=${run#*:}
+        # The HTML words help the page targets only; map files are pictures.
+        local dict=(-dict="$CORVALE_ROOT/fuzz/html.dict")
+        [ "$target" = mapfile ] && dict=()
         rm -rf "$dir/corpus/$target"
         mkdir -p "$dir/corpus/$target"
         # git keeps no empty folder: a target without failed inputs has none.
@@ -143,7 +146,7 @@ corvale_short_fuzz() {
             inputs+=("$CORVALE_ROOT/fuzz/regressions/$target")
         fi
         if ! "$dir/fuzz/fuzz_$target" -seed=1 -runs="$runs" -max_total_time=60 -max_len=1048576 -timeout=1 \
-            -rss_limit_mb=2048 -dict="$CORVALE_ROOT/fuzz/html.dict" -artifact_prefix="$dir/artifacts/$target-" \
+            -rss_limit_mb=2048 "${dict[@]}" -artifact_prefix="$dir/artifacts/$target-" \
             "${inputs[@]}" > "$dir/$target.log" 2>&1; then
             tail -n 40 "$dir/$target.log" >&2
             echo "fuzz_$target failed; the input that failed is in $dir/artifacts" >&2

@@ -12,7 +12,8 @@ namespace corvale::test {
 // these.
 
 // PageToLines on the bytes read as UTF-8; also that what the parser is given
-// nests no deeper, and makes no more nodes, than the guard allows.
+// (checked on pages up to 16 KiB) builds no SVG, MathML, formatting, select,
+// template or frameset element, and no more nodes than two a byte.
 QString probePageText(const QByteArray &bytes);
 
 // Phone2Geo and Address2Geo over a scripted transport whose answer pages come

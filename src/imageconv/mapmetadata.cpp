@@ -8,8 +8,6 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <QFile>
-
 #include "corvale/version.h"
 
 namespace corvale {
@@ -129,6 +127,20 @@ QDateTime readTime(const Exiv2::ExifData &exif)
     return QDateTime::fromString(exifText(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
 }
 
+// Exiv2 reports what it cannot read on stderr, and reads on after many of
+// those faults: none reaches the terminal, and an error is noted here.
+thread_local bool exiv2Faulted = false;
+
+void quietExiv2()
+{
+    static const bool installed = [] {
+        Exiv2::LogMsg::setHandler(
+            [](int level, const char *) { exiv2Faulted = exiv2Faulted || level >= Exiv2::LogMsg::error; });
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
 } // namespace
 
 std::optional<GeoPosition> parsePosition(const QString &latitude, const QString &longitude)
@@ -144,6 +156,7 @@ std::optional<GeoPosition> parsePosition(const QString &latitude, const QString 
 bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
 {
     const std::string software = std::string("Corvale ") + kVersion;
+    quietExiv2();
     try {
         const auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(jpeg.constData()),
                                                      static_cast<long>(jpeg.size()));
@@ -181,19 +194,28 @@ bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata)
     }
 }
 
-MapMetadata readMetadata(const QString &filePath)
+std::optional<MapMetadata> readMetadata(const QByteArray &picture)
 {
+    quietExiv2();
+    exiv2Faulted = false;
+    const auto *bytes = reinterpret_cast<const Exiv2::byte *>(picture.constData());
+    const auto size = static_cast<long>(picture.size());
     try {
-        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(filePath).toStdString());
+        if (Exiv2::ImageFactory::getType(bytes, size) == Exiv2::ImageType::none)
+            return MapMetadata{};
+        const auto image = Exiv2::ImageFactory::open(bytes, size);
         image->readMetadata();
         const Exiv2::ExifData &exif = image->exifData();
         const Exiv2::XmpData &xmp = image->xmpData();
         QString description = xmpText(xmp, "Xmp.dc.description");
         if (description.isEmpty())
             description = exifText(exif, "Exif.Image.ImageDescription");
-        return {xmpText(xmp, "Xmp.dc.title"), description, readPosition(exif), readTime(exif)};
-    } catch (const std::exception &) {
-        return {};
+        MapMetadata metadata{xmpText(xmp, "Xmp.dc.title"), description, readPosition(exif), readTime(exif)};
+        if (exiv2Faulted)
+            return std::nullopt;
+        return metadata;
+    } catch (...) {
+        return std::nullopt;
     }
 }
 

@@ -34,10 +34,11 @@ std::optional<GeoPosition> parsePosition(const QString &latitude, const QString 
 // `jpeg` as it was, when the bytes are not a JPEG the writer can take.
 bool embedMetadata(QByteArray &jpeg, const MapMetadata &metadata);
 
-// Reads back what embedMetadata writes, from the picture file at filePath:
-// the XMP texts, else EXIF's description; the EXIF position and time. What a
-// file does not hold, or holds unreadably, stays empty, so a picture without
-// metadata, or no picture at all, gives an empty MapMetadata.
-MapMetadata readMetadata(const QString &filePath);
+// Reads back what embedMetadata writes, from the picture file's bytes: the
+// XMP texts, else EXIF's description; the EXIF position and time. What a
+// picture does not hold stays empty, as does all of it for bytes of a kind
+// Exiv2 does not know. nullopt when Exiv2 fails on the bytes, by an exception
+// or by an error it would have printed.
+std::optional<MapMetadata> readMetadata(const QByteArray &picture);
 
 } // namespace corvale

@@ -6,13 +6,14 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
+
+#include <time.h>
 
 #include <gumbo.h>
 
@@ -333,7 +334,7 @@ class ParseArena
 {
 public:
     explicit ParseArena(std::chrono::milliseconds budget)
-        : m_deadline(std::clock() + static_cast<std::clock_t>(budget.count() * CLOCKS_PER_SEC / 1000))
+        : m_deadline(threadCpuTime() + budget)
     { }
 
     ParseArena(const ParseArena &) = delete;
@@ -392,12 +393,21 @@ private:
         return gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size()));
     }
 
+    // The parsing thread's own time: other threads of the process do not
+    // shorten its budget.
+    static std::chrono::nanoseconds threadCpuTime()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    }
+
     static void *allocate(void *arena, size_t size)
     {
         auto &self = *static_cast<ParseArena *>(arena);
         // Every tag the parser reads allocates, so the clock is read often enough.
         constexpr unsigned kCallsPerClockRead = 256;
-        if (++self.m_calls % kCallsPerClockRead == 0 && std::clock() > self.m_deadline)
+        if (++self.m_calls % kCallsPerClockRead == 0 && threadCpuTime() > self.m_deadline)
             std::longjmp(self.m_giveUp, 1);
         return size > kLargestSmall ? self.allocateLarge(size) : self.allocateSmall(std::max<size_t>(size, 1));
     }
@@ -471,7 +481,7 @@ private:
         std::free(block);
     }
 
-    std::clock_t m_deadline;
+    std::chrono::nanoseconds m_deadline;
     unsigned m_calls = 0;
     std::array<Size, kLargestSmall / kStep + 1> m_sizes{};
     std::unordered_set<std::uintptr_t> m_chunks;

@@ -360,23 +360,28 @@ void TestLookup::rendering_data()
         "<div>\n   Result  for\tPhone   Number \n</div><div> <b>x</b> <i> y</i> </div>",
         u"Result for Phone Number|x y"_s);
     row("pre keeps white space and a CR of its own", "<pre>a  b\n  c&#13;d</pre>", u"a  b|  c\rd"_s);
+    row("options a line each, SVG and MathML text inline",
+        "<p>x<select><option>a<option hidden>h<option>b</select>y</p><div>a<svg><text>t</text></svg>b<math><mi>m</mi>"
+        "</math></div>",
+        u"x|a|b|y||atbm"_s);
     // Pages that once took the parser minutes, gigabytes or its whole stack: a
-    // prefix, a piece repeated (%1: its number), a suffix; their text is "x".
-    const QList<std::tuple<QByteArray, QByteArray, int, QByteArray>> hostile{{"", "<div>", 100000, "x"},
-                                                                             {"", "<i><div>", 50000, "x"},
-                                                                             {"", "<b id=%1>", 100000, "x"},
-                                                                             {"", "<p><b id=%1></p>", 60000, "x"},
-                                                                             {"", "<b><div></b>", 80000, "x"},
-                                                                             {"", "<form><div></form>", 20000, "x"},
-                                                                             {"", "<body a%1><html b%1>", 90000, "x"},
-                                                                             {"<svg>", "<g>", 2900000, "x"},
-                                                                             {"<div", " a%1", 120000, ">x"}};
-    for (const auto &[prefix, piece, count, suffix] : hostile) {
+    // prefix, a piece repeated (%1: its number), a suffix, and their text.
+    // Nested thousands deep, a page runs out of parsing time: no text.
+    const QList<std::tuple<QByteArray, QByteArray, int, QByteArray, QString>> hostile{
+        {"", "<div>", 100000, "x", {}},
+        {"", "<i><div>", 50000, "x", {}},
+        {"", "<b id=%1>", 100000, "x", u"x"_s},
+        {"", "<p><b id=%1></p>", 60000, "x", u"x"_s},
+        {"", "<b><div></b>", 80000, "x", {}},
+        {"", "<form><div></form>", 20000, "x", {}},
+        {"", "<body a%1><html b%1>", 90000, "x", u"x"_s},
+        {"<svg>", "<g>", 2900000, "x", u"x"_s},
+        {"<div", " a%1", 120000, ">x", u"x"_s}};
+    for (const auto &[prefix, piece, count, suffix, text] : hostile) {
         QByteArray page = prefix;
         for (int i = 0; i < count; ++i)
             page += QByteArray(piece).replace("%1", QByteArray::number(i));
-        QTest::newRow(qPrintable(QString::number(count) + u' ' + QString::fromLatin1(piece)))
-            << page + suffix << u"x"_s;
+        QTest::newRow(qPrintable(QString::number(count) + u' ' + QString::fromLatin1(piece))) << page + suffix << text;
     }
     row("frameset nested 800,000 deep", QByteArray("<frameset>").repeated(800000), {});
     row("250,000 b before text", QByteArray("<b>x").repeated(250000), QString(250000, u'x'));
@@ -425,25 +430,14 @@ void TestLookup::parserGuard_data()
     row("each of them once; a slash ends an unquoted value only after a blank; end tags lose theirs",
         "<input type=a type=hidden hidden=1 hidden><input type=hidden/><input type=hidden /><p>x</p class=y>",
         "<input hidden=1 type=a><input type=hidden/><input type=hidden /><p>x</p>");
-    row("later html and body tags lose their attributes",
-        "<html hidden lang=en><body a=1><p>x<body hidden b=2><html c=3>", "<html hidden><body><p>x<body><html>");
-    const int deep = kMaxParserNesting + 44;
-    row("nesting past the limit is left out, with its end tags",
-        QByteArray("<div>").repeated(deep) + "x" + QByteArray("</div>").repeated(deep) + "y",
-        QByteArray("<div>").repeated(kMaxParserNesting) + "x" + QByteArray("</div>").repeated(kMaxParserNesting) + "y");
-    const int many = 2 * kMaxParserNesting;
-    const QByteArray closed = QByteArray("<div><span>a</span></div>").repeated(many)
-        + QByteArray("<svg><g><rect/><text>t</text></g></svg>").repeated(many);
-    row("closed and self-closed elements do not add up", closed, closed);
-    const QByteArray implied = "<ul>" + QByteArray("<li><p>a").repeated(many) + "</ul><table>"
-        + QByteArray("<tr><td>a<td>b").repeated(many) + "</table><select>" + QByteArray("<option>o").repeated(many)
-        + "</select><dl>" + QByteArray("<dt>t<dd>d").repeated(many) + "</dl>" + QByteArray("<h1>a<h2>b").repeated(many);
-    row("elements the next one closes do not add up", implied, implied);
-    row("a foreign element with an HTML name, and its end tag, get their own name",
-        "<table><svg><select><desc>c<select><tr><math><td>a</td><mi><td>b</td></mi></math>",
-        "<table><svg><x-select><desc>c<select><tr><math><x-td>a</x-td><mi><td>b</td></mi></math>");
-    row("in SVG a CDATA section hides tags", "<svg><![CDATA[<b>]]></svg><b>x", "<svg><![CDATA[<b>]]></svg>x");
-    row("outside it, <![CDATA[ is a comment up to the first >", "<![CDATA[<b>x<b>]]>", "<![CDATA[<b>x]]>");
+    row("a select leaves its options, closed where it ends; a template is a hidden span",
+        "<select name=s><option value=1>a<option hidden>b</select>c<template><p>t</template>",
+        "<option>a<option hidden>b</option></optgroup>c<span hidden><p>t</span>");
+    row("SVG and MathML lose their tags, up to their end or a tag that ends them in a browser",
+        "<table><svg><select><desc>c<select><tr><math><td>a</td></math></svg><td>d<svg/><math><mi><p>e",
+        "<table>ca<td>d<p>e");
+    row("<![CDATA[ is a comment up to the first >, in SVG too", "<![CDATA[<b>x<b>]]><svg><![CDATA[<b>]]></svg><b>y",
+        "<![CDATA[<b>x]]><![CDATA[<b>]]>y");
 }
 
 void TestLookup::parserGuard()
@@ -602,6 +596,9 @@ void TestLookup::fuzzRegressions_data()
     for (QDirIterator it(QStringLiteral(CORVALE_FUZZ_REGRESSIONS), QDir::Files, QDirIterator::Subdirectories);
          it.hasNext();) {
         QFile file(it.next());
+        // Map files are the print tests' (tst_mapsave).
+        if (it.fileInfo().dir().dirName() == u"mapfile"_s)
+            continue;
         QVERIFY(file.open(QIODevice::ReadOnly));
         QTest::newRow(qPrintable(it.fileInfo().dir().dirName() + u'/' + it.fileName())) << file.readAll();
     }

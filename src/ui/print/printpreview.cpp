@@ -4,11 +4,9 @@
 #include <utility>
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include "imageconv/mapmetadata.h"
 #include "ui/common/apptitle.h"
 #include "ui/common/messagebox.h"
 #include "ui/print/mapprintout.h"
@@ -46,19 +44,16 @@ PreviewShower installPreviewShower(PreviewShower shower)
 
 void previewMap(QWidget *owner, const QString &filePath)
 {
-    QImageReader reader(filePath);
-    reader.setAutoTransform(true);
-    const QImage map = reader.read();
-    if (map.isNull()) {
+    const std::optional<PrintableMap> printable = readPrintableMap(filePath);
+    if (!printable) {
         showMessage(owner, u"%1 is not a picture that can be printed."_s.arg(filePath), kSorryTitle);
         return;
     }
-    const QString name = QFileInfo(filePath).fileName();
-    const QStringList caption = mapCaption(readMetadata(filePath), name);
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(name);
-    orientForMap(printer, map);
-    showPrintPreview(owner, printer, [&map, &caption](QPrinter *target) { drawMapPage(*target, map, caption); });
+    printer.setDocName(QFileInfo(filePath).fileName());
+    orientForMap(printer, printable->map);
+    showPrintPreview(owner, printer,
+                     [&printable](QPrinter *target) { drawMapPage(*target, printable->map, printable->caption); });
 }
 
 } // namespace corvale

@@ -501,8 +501,10 @@ void TestMainWindow::printPreview_data()
     QTest::addColumn<QStringList>("tags");
     // How the chooser is left: "OK", "double-click" or Enter.
     QTest::addColumn<QString>("gesture");
-    // What the page's caption says.
+    // What the page's caption says; none: "Sorry...".
     QTest::addColumn<QStringList>("caption");
+    // A file of the map-file fuzz seeds, chosen instead of a picture of size.
+    QTest::addColumn<QString>("seed");
     QTest::newRow("wide map, OK")
         << QSize(1200, 600)
         << QStringList{u"-XMP-dc:Title=3125550142"_s,
@@ -514,15 +516,23 @@ void TestMainWindow::printPreview_data()
                        u"-DateTimeOriginal=2024:05:01 14:03:00"_s}
         << u"OK"_s
         << QStringList{u"3125550142"_s, u"Lakeshore Lantern Works"_s, u"Rue des Tisserands, Montréal"_s,
-                       u"41.88210° N, 87.63240° W"_s, u"2024-05-01"_s};
+                       u"41.88210° N, 87.63240° W"_s, u"2024-05-01"_s}
+        << QString();
     QTest::newRow("tall map, double-click")
         << QSize(400, 500)
         << QStringList{u"-EXIF:ImageDescription=Harbour Rope Co."_s, u"-GPSLatitude=33.8568"_s, u"-GPSLatitudeRef=S"_s,
                        u"-GPSLongitude=151.2153"_s, u"-GPSLongitudeRef=E"_s}
-        << u"double-click"_s << QStringList{u"Harbour Rope Co."_s, u"33.85680° S, 151.21530° E"_s};
+        << u"double-click"_s << QStringList{u"Harbour Rope Co."_s, u"33.85680° S, 151.21530° E"_s} << QString();
     QTest::newRow("no metadata, Enter") << QSize(900, 500) << QStringList() << u"Enter"_s
-                                        << QStringList{u"Beacon map.jpg"_s};
-    QTest::newRow("no picture: sorry") << QSize() << QStringList() << u"OK"_s << QStringList();
+                                        << QStringList{u"Beacon map.jpg"_s} << QString();
+    QTest::newRow("no picture: sorry") << QSize() << QStringList() << u"OK"_s << QStringList() << QString();
+    // The map keeps its place on the page: the description's first lines only.
+    QTest::newRow("a description of 5,000 lines")
+        << QSize(1200, 400) << QStringList() << u"OK"_s << QStringList{u"line 1"_s, u"line 6"_s}
+        << u"caption-5000-lines.jpg"_s;
+    for (const char *refused : {"bomb-60000x60000.jpg", "declares-6000x4000.jpg", "exif-directory-outside.jpg",
+                                "xmp-not-xml.jpg", "scans-3000.jpg"})
+        QTest::newRow(refused) << QSize() << QStringList() << u"OK"_s << QStringList() << QString::fromLatin1(refused);
 }
 
 // Without a printing program the map's page goes to the print preview, here
@@ -533,12 +543,16 @@ void TestMainWindow::printPreview()
     QFETCH(QStringList, tags);
     QFETCH(QString, gesture);
     QFETCH(QStringList, caption);
+    QFETCH(QString, seed);
     const test::ScopedEnv unset(kPrintProgramVariable.data(), std::nullopt);
     const QTemporaryDir dir;
     const QString map = dir.filePath(u"Beacon map.jpg"_s);
     QImage picture(size, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    QVERIFY(size.isEmpty() ? test::writeFile(map, "x") : picture.save(map, "JPG"));
+    if (!seed.isEmpty())
+        QVERIFY(QFile::copy(QStringLiteral(CORVALE_FUZZ_DIR "/corpus/mapfile/") + seed, map));
+    else
+        QVERIFY(size.isEmpty() ? test::writeFile(map, "x") : picture.save(map, "JPG"));
     QVERIFY(tags.isEmpty()
             || QProcess::execute(u"exiftool"_s, tags + QStringList{u"-q"_s, u"-overwrite_original"_s, map}) == 0);
     const qsizetype before = m_previews.previews().size();
