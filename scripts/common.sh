@@ -152,7 +152,7 @@ corvale_short_fuzz() {
             echo "fuzz_$target failed; the input that failed is in $dir/artifacts" >&2
             return 1
         fi
-        echo "fuzz_$target: $(tail -n 1 "$dir/$target.log")"
+        echo "fuzz_$target: $(grep -a "^Done" "$dir/$target.log" | tail -n 1)"
     done
 }
 
