@@ -110,11 +110,6 @@ QString MapFolder::cleaned(const QString &path)
     return folder.sliced(first, end - first);
 }
 
-QString MapFolder::stored(const QString &fallback)
-{
-    return readSetting(kMapFolderSetting).value_or(fallback);
-}
-
 void MapFolder::store(const QString &path)
 {
     writeSetting(kMapFolderSetting, path);

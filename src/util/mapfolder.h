@@ -73,9 +73,8 @@ public:
     // ends; other white space stays.
     static QString cleaned(const QString &path);
 
-    // The stored entry (application "Corvale", section "MapFolder", key
-    // "Path"), or `fallback` when there is none.
-    static QString stored(const QString &fallback);
+    // Stores `path` as the entry of the settings file (section "MapFolder",
+    // key "Path") that load() reads.
     static void store(const QString &path);
 
 Q_SIGNALS:

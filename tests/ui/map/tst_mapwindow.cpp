@@ -18,6 +18,7 @@
 #include "ui/map/screencapture.h"
 #include "uitest.h"
 #include "util/general.h"
+#include "util/settings.h"
 
 using namespace Qt::StringLiterals;
 
@@ -208,7 +209,8 @@ void TestMapWindow::mapFromTheMainWindow()
     QCOMPARE(chooser.requests().size(), cancelled ? 2 : 0);
     QCOMPARE(focus, QStringList({u"Command1"_s, u"Command1"_s}));
     // The folder shown is where the map went; a folder chosen while saving is not stored.
-    QCOMPARE(QStringList({main.mapFolder().path(), main.box(u"txtMapPath"_s)->text(), MapFolder::stored({})}),
+    QCOMPARE(QStringList({main.mapFolder().path(), main.box(u"txtMapPath"_s)->text(),
+                          readSetting(kMapFolderSetting).value_or(QString())}),
              QStringList({folder, folder, stored}));
 }
 
