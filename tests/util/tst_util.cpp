@@ -84,6 +84,8 @@ void TestUtil::webAddress_data()
     QTest::newRow("scheme in capitals") << u"HTTP://x/"_s << true;
     QTest::newRow("no host") << u"http:///lookups/"_s << false;
     QTest::newRow("file") << u"file:///etc/hostname"_s << false;
+    QTest::newRow("file on a host") << u"file://maps.example/etc/hostname"_s << false;
+    QTest::newRow("ftp") << u"ftp://maps.example/"_s << false;
     QTest::newRow("data") << u"data:text/html,<title>data</title>"_s << false;
     QTest::newRow("javascript") << u"javascript:document.title='script'"_s << false;
     QTest::newRow("mailto") << u"mailto:maps@example.com"_s << false;
