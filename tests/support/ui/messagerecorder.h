@@ -3,7 +3,6 @@
 
 #include <QList>
 #include <QPointer>
-#include <QString>
 #include <QWidget>
 
 #include "ui/common/messagebox.h"
@@ -22,16 +21,16 @@ struct ShownMessage
 class MessageRecorder
 {
 public:
-    MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder &) = delete;
-    MessageRecorder &operator=(const MessageRecorder &) = delete;
+    MessageRecorder() = default;
+    ~MessageRecorder() { installMessageShower(std::move(m_previous)); }
+    Q_DISABLE_COPY_MOVE(MessageRecorder)
 
-    const QList<ShownMessage> &messages() const;
+    const QList<ShownMessage> &messages() const { return m_messages; }
 
 private:
     QList<ShownMessage> m_messages;
-    MessageShower m_previous;
+    MessageShower m_previous = installMessageShower(
+        [this](QWidget *parent, const QString &text, const QString &title) { m_messages.append({parent, text, title}); });
 };
 
 } // namespace corvale::test

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QPageLayout>
 #include <QPointer>
-#include <QString>
+#include <QPrinter>
 #include <QWidget>
 
 #include "ui/print/printpreview.h"
@@ -24,17 +24,24 @@ struct ShownPreview
 class PreviewRecorder
 {
 public:
-    explicit PreviewRecorder(QString pdfPath);
-    ~PreviewRecorder();
-    PreviewRecorder(const PreviewRecorder &) = delete;
-    PreviewRecorder &operator=(const PreviewRecorder &) = delete;
+    explicit PreviewRecorder(QString pdfPath)
+        : m_pdfPath(std::move(pdfPath))
+    { }
+    ~PreviewRecorder() { installPreviewShower(std::move(m_previous)); }
+    Q_DISABLE_COPY_MOVE(PreviewRecorder)
 
-    const QList<ShownPreview> &previews() const;
+    const QList<ShownPreview> &previews() const { return m_previews; }
 
 private:
     QString m_pdfPath;
     QList<ShownPreview> m_previews;
-    PreviewShower m_previous;
+    PreviewShower m_previous =
+        installPreviewShower([this](QWidget *owner, QPrinter &printer, const PagePainter &paintPage) {
+            m_previews.append({owner, printer.docName(), printer.pageLayout()});
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(m_pdfPath);
+            paintPage(&printer);
+        });
 };
 
 } // namespace corvale::test

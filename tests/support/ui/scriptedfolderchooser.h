@@ -13,18 +13,22 @@ namespace corvale::test {
 class ScriptedFolderChooser
 {
 public:
-    explicit ScriptedFolderChooser(QString answer = {});
-    ~ScriptedFolderChooser();
-    ScriptedFolderChooser(const ScriptedFolderChooser &) = delete;
-    ScriptedFolderChooser &operator=(const ScriptedFolderChooser &) = delete;
+    explicit ScriptedFolderChooser(QString answer = {})
+        : m_answer(std::move(answer))
+    { }
+    ~ScriptedFolderChooser() { installFolderAsker(std::move(m_previous)); }
+    Q_DISABLE_COPY_MOVE(ScriptedFolderChooser)
 
-    void setAnswer(const QString &answer);
-    const QList<FolderRequest> &requests() const;
+    void setAnswer(const QString &answer) { m_answer = answer; }
+    const QList<FolderRequest> &requests() const { return m_requests; }
 
 private:
     QString m_answer;
     QList<FolderRequest> m_requests;
-    FolderAsker m_previous;
+    FolderAsker m_previous = installFolderAsker([this](const FolderRequest &request) {
+        m_requests.append(request);
+        return m_answer;
+    });
 };
 
 } // namespace corvale::test
