@@ -4,7 +4,6 @@
 #include <optional>
 #include <tuple>
 
-#include <QDirIterator>
 #include <QSettings>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -135,8 +134,6 @@ private Q_SLOTS:
     void parseOverBudgetGivesNoText();
     void overTheWire_data();
     void overTheWire();
-    void fuzzRegressions_data();
-    void fuzzRegressions();
     void addressService_data();
     void addressService();
     void addressServiceSpacing();
@@ -588,31 +585,6 @@ void TestLookup::overTheWire()
                          && h.contains("\r\ncontent-length: 0\r\n") && h.endsWith("\r\n\r\n")),
                  h.constData());
     }
-}
-
-void TestLookup::fuzzRegressions_data()
-{
-    QTest::addColumn<QByteArray>("input");
-    for (QDirIterator it(QStringLiteral(CORVALE_FUZZ_REGRESSIONS), QDir::Files, QDirIterator::Subdirectories);
-         it.hasNext();) {
-        QFile file(it.next());
-        // Map files are the print tests' (tst_mapsave).
-        if (it.fileInfo().dir().dirName() == u"mapfile"_s)
-            continue;
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QTest::newRow(qPrintable(it.fileInfo().dir().dirName() + u'/' + it.fileName())) << file.readAll();
-    }
-}
-
-// Every input that once made a fuzz target fail, through the target's probe.
-void TestLookup::fuzzRegressions()
-{
-    QFETCH(QByteArray, input);
-    const QString target = QString::fromUtf8(QTest::currentDataTag()).section(u'/', 0, 0);
-    const QString fault = target == u"pagetext"_s ? probePageText(input)
-        : target == u"lookups"_s                  ? probeLookups(input)
-                                                  : probeQueryEncoding(input);
-    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 // Addresses through a Nominatim server on 127.0.0.1: one GET naming the

@@ -8,7 +8,6 @@
 
 #include "corvale/version.h"
 #include "imageconv/imageconv.h"
-#include "mapprobes.h"
 #include "ui/common/browseforfolder.h"
 #include "ui/map/mapsave.h"
 #include "ui/map/screencapture.h"
@@ -83,8 +82,6 @@ private Q_SLOTS:
     void failedConversionLeavesTheTargetAlone();
     void metadata_data();
     void metadata();
-    void mapFileFuzzInputs_data();
-    void mapFileFuzzInputs();
 
 private:
     test::OwnHome m_home;
@@ -372,27 +369,6 @@ void TestMapSave::metadata()
     djpeg.start(u"djpeg"_s, {jpeg});
     QVERIFY(djpeg.waitForFinished() && djpeg.exitCode() == 0 && djpeg.readAllStandardError().isEmpty());
     QVERIFY(test::showsQuadrants(QImage(jpeg)));
-}
-
-void TestMapSave::mapFileFuzzInputs_data()
-{
-    QTest::addColumn<QByteArray>("input");
-    for (const char *folder : {"corpus", "regressions"}) {
-        const QDir inputs(QStringLiteral(CORVALE_FUZZ_DIR) + u'/' + QLatin1String(folder) + u"/mapfile"_s);
-        for (const QFileInfo &info : inputs.entryInfoList(QDir::Files)) {
-            QFile file(info.filePath());
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QTest::newRow(qPrintable(QLatin1String(folder) + u'/' + info.fileName())) << file.readAll();
-        }
-    }
-}
-
-// The map-file fuzz target's seeds and every input that once made it fail.
-void TestMapSave::mapFileFuzzInputs()
-{
-    QFETCH(QByteArray, input);
-    const QString fault = test::probeMapFile(input);
-    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 } // namespace corvale
