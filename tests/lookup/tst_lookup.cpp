@@ -11,7 +11,6 @@
 
 #include "corvale/version.h"
 #include "fakelookupclock.h"
-#include "lookup/inputrules.h"
 #include "lookup/lookupclient.h"
 #include "lookup/pagetext.h"
 #include "lookup/parserguard.h"
@@ -125,8 +124,6 @@ class TestLookup : public QObject
 private Q_SLOTS:
     void lookups_data();
     void lookups();
-    void inputRules_data();
-    void inputRules();
     void rendering_data();
     void rendering();
     void parserGuard_data();
@@ -305,30 +302,6 @@ void TestLookup::lookups()
     // Every try asks the same; a request after the last try is the map page.
     for (qsizetype i = 1; i < requests; ++i)
         QCOMPARE(log->requests[i], i <= pauses ? log->requests[0] : QUrl(expected.section(u'|', 2, 2)));
-}
-
-void TestLookup::inputRules_data()
-{
-    QTest::addColumn<QStringList>("typed");
-    QTest::addColumn<QString>("taken"); // the number, or whether the address is complete
-
-    QTest::newRow("separators removed, nothing else") << QStringList{u"(312) 555-0142.+\t_"_s} << u"3125550142+\t_"_s;
-    QTest::newRow("complete, nothing trimmed") << QStringList{u" "_s, u" "_s, u"  "_s, u"     "_s} << u"complete"_s;
-    QTest::newRow("no street") << QStringList{u""_s, u"X"_s, u"IL"_s, u"62701"_s} << u"incomplete"_s;
-    QTest::newRow("no city") << QStringList{u"1"_s, u""_s, u"IL"_s, u"62701-1234"_s} << u"incomplete"_s;
-    QTest::newRow("state of three") << QStringList{u"1"_s, u"X"_s, u"ILL"_s, u"62701"_s} << u"incomplete"_s;
-    QTest::newRow("state of one") << QStringList{u"1"_s, u"X"_s, u"I"_s, u"62701"_s} << u"incomplete"_s;
-    QTest::newRow("postal code of four") << QStringList{u"1"_s, u"X"_s, u"IL"_s, u"6270"_s} << u"incomplete"_s;
-}
-
-void TestLookup::inputRules()
-{
-    QFETCH(QStringList, typed);
-    QFETCH(QString, taken);
-    if (typed.size() == 1)
-        QCOMPARE(normalisePhoneNumber(typed[0]), taken);
-    else
-        QCOMPARE(isAddressComplete(typed[0], typed[1], typed[2], typed[3]) ? u"complete"_s : u"incomplete"_s, taken);
 }
 
 void TestLookup::rendering_data()

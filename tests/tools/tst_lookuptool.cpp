@@ -76,7 +76,7 @@ void TestLookupTool::run_data()
     };
 
     row("11 digits", {u"phone"_s, u"1-312-555-0142"_s}, {}, 2, {}, invalid);
-    row("state of one letter", {u"address"_s, u"1 Elm"_s, u"X"_s, u"I"_s, u"62701"_s}, {}, 2, {}, incomplete);
+    row("state of three letters", {u"address"_s, u"1 Elm"_s, u"X"_s, u"ILL"_s, u"62701"_s}, {}, 2, {}, incomplete);
     row("no command", {}, {}, 2, {}, "missing command\nTry 'corvale-lookup --help'.\n");
     row("unknown command", {u"fax"_s}, {}, 2, {}, "unknown command \"fax\"");
     row("missing number", {u"phone"_s}, {}, 2, {}, "phone takes one NUMBER");

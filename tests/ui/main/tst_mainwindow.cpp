@@ -198,7 +198,7 @@ void TestMainWindow::createMap_data()
         QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << kPhone.arg(u"2223334444"_s)
                                          << QStringList{u"2223334444"_s, u""_s} << u"try again"_s;
     for (const QString &phone :
-         {u"+1 (222) 333-4444"_s, u"1-222-333-4444"_s, u"333-4444"_s, u"(222) 333-44445"_s, u"222\t333\t4444"_s})
+         {u"+1 (222) 333-4444"_s, u"+222 333 4444"_s, u"1-222-333-4444"_s, u"333-4444"_s, u"(222) 333-44445"_s, u"222\t333\t4444"_s})
         QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << same << QStringList{same, same}
                                          << u"invalid"_s;
     QTest::newRow("ten letters") << QStringList{u"abcdefghij"_s} << kPhone.arg(u"abcdefghij"_s)
@@ -213,6 +213,10 @@ void TestMainWindow::createMap_data()
                                        QStringList{same, u"Ottawa"_s, u"ON"_s, u"K1A 0B1"_s}, QStringList()})
         QTest::newRow(qPrintable(address.join(u'|')))
             << QStringList{same} + address << same << QStringList{same, same} << u"incomplete"_s;
+    // Blanks are entries: nothing is trimmed.
+    QTest::newRow("blanks") << QStringList{same, u" "_s, u" "_s, u"  "_s, u"     "_s}
+                            << u"POST /lookups/addressverify.asp?Address=+&city=+&state=++&zip=+++++&Query=Submit1"_s
+                            << QStringList{same, u"Not found."_s} << u"not found"_s;
     QTest::newRow("not found, ZIP of five")
         << QStringList{same} + kNowhere << kNowhereLookup << QStringList{same, u"Not found."_s} << u"not found"_s;
     QTest::newRow("not found, separators in the phone box")
