@@ -189,35 +189,20 @@ void TestLookupTool::searchAnswer()
     QCOMPARE(places.size(), country.isEmpty() ? 0 : 1);
     if (country.isEmpty())
         return;
+    // The degrees as strings, inside the bounding box (south, north, west, east) as strings.
     const QJsonObject place = places.first().toObject();
-    QStringList fields = place.keys();
-    fields.sort();
-    QCOMPARE(fields,
+    QCOMPARE(place.keys(),
              QStringList({u"address"_s, u"addresstype"_s, u"boundingbox"_s, u"category"_s, u"display_name"_s,
                           u"importance"_s, u"lat"_s, u"licence"_s, u"lon"_s, u"name"_s, u"osm_id"_s, u"osm_type"_s,
                           u"place_id"_s, u"place_rank"_s, u"type"_s}));
-    for (const char *number : {"place_id", "osm_id", "place_rank", "importance"})
-        QVERIFY2(place.value(QLatin1String(number)).isDouble(), number);
-    for (const char *text : {"licence", "osm_type", "category", "type", "addresstype", "name", "display_name"})
-        QVERIFY2(place.value(QLatin1String(text)).isString(), text);
-    QVERIFY(QStringList({u"node"_s, u"way"_s, u"relation"_s}).contains(place.value(u"osm_type"_s).toString()));
-    // Degrees as strings; the box as four strings: south, north, west, east, around the place.
-    bool read = false;
-    const double lat = place.value(u"lat"_s).toString().toDouble(&read);
-    QVERIFY(read);
-    const double lon = place.value(u"lon"_s).toString().toDouble(&read);
-    QVERIFY(read);
     const QJsonArray box = place.value(u"boundingbox"_s).toArray();
     QCOMPARE(box.size(), 4);
-    QVERIFY(std::all_of(box.begin(), box.end(), [](const QJsonValue &v) { return v.isString(); }));
-    for (const auto &[at, degrees] : {std::pair{0, lat}, {2, lon}}) {
-        const double low = box[at].toString().toDouble();
-        const double high = box[at + 1].toString().toDouble();
-        QVERIFY(low <= degrees && degrees <= high && high - low < 0.01);
+    for (const auto &[at, name] : {std::pair{0, u"lat"_s}, {2, u"lon"_s}}) {
+        const double degrees = place.value(name).toString().toDouble();
+        QVERIFY(place.value(name).isString() && box[at].isString() && box[at + 1].isString());
+        QVERIFY(box[at].toString().toDouble() <= degrees && degrees <= box[at + 1].toString().toDouble());
     }
-    const QJsonObject address = place.value(u"address"_s).toObject();
-    QCOMPARE(address.value(u"country_code"_s).toString(), country);
-    QVERIFY(address.value(u"postcode"_s).isString() && address.value(u"road"_s).isString());
+    QCOMPARE(place.value(u"address"_s).toObject().value(u"country_code"_s).toString(), country);
 }
 
 // corvale's own options answer without a display: it is run without one, on
@@ -230,7 +215,6 @@ void TestLookupTool::programOptions_data()
     QTest::addColumn<QByteArray>("err"); // contained; none when empty
     const QByteArray version = "corvale " + QByteArray(corvale::kVersion) + '\n';
     QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << QByteArray("Usage: ") << QByteArray();
-    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << QByteArray("--version") << QByteArray();
     QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << version << QByteArray();
     QTest::newRow("after an option every Qt program takes")
         << QStringList{u"-platform"_s, u"xcb"_s, u"--version"_s} << 0 << version << QByteArray();
