@@ -19,8 +19,6 @@ class TestUtil : public QObject
 private Q_SLOTS:
     void pathParts_data();
     void pathParts();
-    void addBackslash_data();
-    void addBackslash();
     void webAddress_data();
     void webAddress();
     void defaultMapFolder_data();
@@ -59,38 +57,15 @@ void TestUtil::pathParts()
     QCOMPARE(GetBaseName(path), baseName);
 }
 
-void TestUtil::addBackslash_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("completed");
-    const QString separator = QDir::separator();
-    QTest::newRow("empty stays empty") << u""_s << u""_s;
-    QTest::newRow("gains the separator") << u"maps"_s << u"maps"_s + separator;
-    QTest::newRow("keeps its separator") << u"maps"_s + separator << u"maps"_s + separator;
-}
-
-void TestUtil::addBackslash()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, completed);
-    QCOMPARE(AddBackslash(path), completed);
-}
-
 void TestUtil::webAddress_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<bool>("web");
+    // What the lookup, the map page and the address service settings do not reach.
     QTest::newRow("https") << u"https://maps.example/"_s << true;
-    QTest::newRow("scheme in capitals") << u"HTTP://x/"_s << true;
     QTest::newRow("no host") << u"http:///lookups/"_s << false;
-    QTest::newRow("file") << u"file:///etc/hostname"_s << false;
     QTest::newRow("file on a host") << u"file://maps.example/etc/hostname"_s << false;
     QTest::newRow("ftp") << u"ftp://maps.example/"_s << false;
-    QTest::newRow("data") << u"data:text/html,<title>data</title>"_s << false;
-    QTest::newRow("javascript") << u"javascript:document.title='script'"_s << false;
-    QTest::newRow("mailto") << u"mailto:maps@example.com"_s << false;
-    QTest::newRow("relative") << u"lookups/mapY.asp"_s << false;
-    QTest::newRow("empty") << QString() << false;
 }
 
 void TestUtil::webAddress()
