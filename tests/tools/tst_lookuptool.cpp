@@ -10,6 +10,7 @@
 #include "fakelookupclock.h"
 #include "lookup/lookuptransport.h"
 #include "rawhttpserver.h"
+#include "sampleservice.h"
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -29,24 +30,15 @@ private Q_SLOTS:
     void searchAnswer();
     void programOptions_data();
     void programOptions();
-    void cleanupTestCase()
-    {
-        m_sample.terminate();
-        m_sample.waitForFinished();
-    }
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_sample; // logs each request it is sent to the file "requests"
-    QString m_sampleBase;
+    corvale::test::SampleService m_sample;
+    const QString m_sampleBase = m_sample.base();
 };
 
 void TestLookupTool::initTestCase()
 {
-    m_sample.setStandardErrorFile(m_dir.filePath(u"requests"_s));
-    m_sample.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), {u"--port"_s, u"0"_s});
-    QVERIFY(m_sample.waitForReadyRead(10000));
-    m_sampleBase = QString::fromUtf8(m_sample.readLine()).trimmed();
     QVERIFY(m_sampleBase.startsWith(u"http://127.0.0.1:"_s));
 }
 
@@ -135,9 +127,7 @@ void TestLookupTool::run()
     QFETCH(QByteArray, input);
     QFETCH(QString, addresses);
 
-    QFile log(m_dir.filePath(u"requests"_s));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    log.seek(log.size());
+    const qsizetype asked = m_sample.requests().size();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"CORVALE_LOOKUP_BASE"_s, base.isEmpty() ? m_sampleBase : base);
     env.remove(u"CORVALE_ADDRESS_SERVICE"_s);
@@ -156,7 +146,7 @@ void TestLookupTool::run()
     QCOMPARE(tool.readAllStandardOutput(), out.replace("BASE/", m_sampleBase.toUtf8()));
     const QByteArray printed = tool.readAllStandardError();
     QVERIFY2(err.isEmpty() ? printed.isEmpty() : printed.contains(err), printed.constData());
-    QCOMPARE(log.readAll(), requests);
+    QCOMPARE(m_sample.requests().mid(asked), requests);
 }
 
 // What the sample service answers for its street addresses has the fields

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <csignal>
-
-#include <sys/prctl.h>
-
 #include <QDesktopServices>
 #include <QImage>
 #include <QLineEdit>
@@ -108,42 +104,6 @@ private:
     WebOpener m_previous;
 };
 
-#ifdef CORVALE_SAMPLE_SERVICE
-// The sample lookup service as run.sh starts it, its request log in a file.
-class SampleService
-{
-public:
-    SampleService()
-    {
-        m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("requests.log")));
-        // A test that crashes takes the service with it.
-        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_process.start(QStringLiteral(CORVALE_SAMPLE_SERVICE), {QStringLiteral("--port"), QStringLiteral("0")});
-        if (m_process.waitForReadyRead(10000))
-            m_base = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~SampleService()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-
-    const QString &base() const { return m_base; }
-
-    // The lookups so far, as "POST /path?query"; the map window's browser GETs its pages.
-    QStringList lookups() const
-    {
-        QFile log(m_dir.filePath(QStringLiteral("requests.log")));
-        log.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(log.readAll()).split(u'\n').filter(QStringLiteral("POST "));
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_base;
-};
-#endif
 
 // What a message box said, and whether the main window was ready for the
 // next press (its buttons enabled, no busy cursor) when it showed.

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "rawhttpserver.h"
+#include "sampleservice.h"
 #include "ui/about/frmabout.h"
 #include "ui/about/systeminfo.h"
 #include "ui/common/browseforfolder.h"

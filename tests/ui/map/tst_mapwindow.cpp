@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "rawhttpserver.h"
+#include "sampleservice.h"
 #include "ui/common/browseforfolder.h"
 #include "ui/map/frmmap.h"
 #include "ui/map/mapbrowser.h"
