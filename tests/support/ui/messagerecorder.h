@@ -29,8 +29,9 @@ public:
 
 private:
     QList<ShownMessage> m_messages;
-    MessageShower m_previous = installMessageShower(
-        [this](QWidget *parent, const QString &text, const QString &title) { m_messages.append({parent, text, title}); });
+    MessageShower m_previous = installMessageShower([this](QWidget *parent, const QString &text, const QString &title) {
+        m_messages.append({parent, text, title});
+    });
 };
 
 } // namespace corvale::test

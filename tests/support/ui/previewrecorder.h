@@ -35,8 +35,8 @@ public:
 private:
     QString m_pdfPath;
     QList<ShownPreview> m_previews;
-    PreviewShower m_previous =
-        installPreviewShower([this](QWidget *owner, QPrinter &printer, const PagePainter &paintPage) {
+    PreviewShower m_previous = installPreviewShower(
+        [this](QWidget *owner, QPrinter &printer, const PagePainter &paintPage) {
             m_previews.append({owner, printer.docName(), printer.pageLayout()});
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(m_pdfPath);

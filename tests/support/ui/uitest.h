@@ -41,6 +41,15 @@ inline QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What a program that nobody here wrote (exiftool, poppler's tools) writes to
+// its standard output; "failed" when it does not end with 0.
+inline QByteArray output(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished() && process.exitCode() == 0 ? process.readAllStandardOutput() : "failed";
+}
+
 // Writes `text` to a file that only its owner may read and write (and run, when `runnable`).
 inline bool writeFile(const QString &path, const QByteArray &text, bool runnable = false)
 {
@@ -103,7 +112,6 @@ private:
     QString m_scheme;
     WebOpener m_previous;
 };
-
 
 // What a message box said, and whether the main window was ready for the
 // next press (its buttons enabled, no busy cursor) when it showed.

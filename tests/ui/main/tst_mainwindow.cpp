@@ -124,14 +124,6 @@ QStringList accessFaults(QWidget &window, const QStringList &withoutMnemonic)
     return found;
 }
 
-// What a poppler tool writes to its standard output.
-QByteArray poppler(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    return process.waitForFinished() && process.exitCode() == 0 ? process.readAllStandardOutput() : "failed";
-}
-
 } // namespace
 
 class TestMainWindow : public QObject
@@ -198,8 +190,8 @@ void TestMainWindow::createMap_data()
                                  u"222.333.4444"_s, u"222 333 4444"_s, u"(222) 333 - 4444 "_s})
         QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << kPhone.arg(u"2223334444"_s)
                                          << QStringList{u"2223334444"_s, u""_s} << u"try again"_s;
-    for (const QString &phone :
-         {u"+1 (222) 333-4444"_s, u"+222 333 4444"_s, u"1-222-333-4444"_s, u"333-4444"_s, u"(222) 333-44445"_s, u"222\t333\t4444"_s})
+    for (const QString &phone : {u"+1 (222) 333-4444"_s, u"+222 333 4444"_s, u"1-222-333-4444"_s, u"333-4444"_s,
+                                 u"(222) 333-44445"_s, u"222\t333\t4444"_s})
         QTest::newRow(qPrintable(phone)) << QStringList{phone} + ottawa << same << QStringList{same, same}
                                          << u"invalid"_s;
     QTest::newRow("ten letters") << QStringList{u"abcdefghij"_s} << kPhone.arg(u"abcdefghij"_s)
@@ -574,13 +566,13 @@ void TestMainWindow::printPreview()
         return;
     QCOMPARE(m_previews.previews().constLast().owner.data(), &main.window());
     const QString pdf = m_home.dir.filePath(u"page.pdf"_s);
-    const QString text = QString::fromUtf8(poppler(u"pdftotext"_s, {pdf, u"-"_s}));
+    const QString text = QString::fromUtf8(test::output(u"pdftotext"_s, {pdf, u"-"_s}));
     for (const QString &line : caption)
         QVERIFY2(text.contains(line), qPrintable(text));
-    QVERIFY(poppler(u"pdfinfo"_s, {pdf}).simplified().contains("Pages: 1 "));
+    QVERIFY(test::output(u"pdfinfo"_s, {pdf}).simplified().contains("Pages: 1 "));
     // At 72 dpi a pixel of the page is a point; the map's red fills the
     // printable area one way, centred, in the picture's proportions.
-    const QImage page = QImage::fromData(poppler(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, pdf}));
+    const QImage page = QImage::fromData(test::output(u"pdftoppm"_s, {u"-r"_s, u"72"_s, u"-png"_s, pdf}));
     QCOMPARE(page.width() > page.height(), size.width() > size.height());
     const QRectF printable = m_previews.previews().constLast().pageLayout.paintRectPoints();
     QRect shown;

@@ -48,10 +48,11 @@ protected:
 // group ("EXIF:GPSLatitudeRef"), figures as numbers.
 QVariantMap readBack(const QString &path)
 {
-    QProcess exiftool;
-    exiftool.start(u"exiftool"_s, {u"-n"_s, u"-json"_s, u"-G"_s, path});
-    exiftool.waitForFinished();
-    return QJsonDocument::fromJson(exiftool.readAllStandardOutput()).toVariant().toList().value(0).toMap();
+    return QJsonDocument::fromJson(test::output(u"exiftool"_s, {u"-n"_s, u"-json"_s, u"-G"_s, path}))
+        .toVariant()
+        .toList()
+        .value(0)
+        .toMap();
 }
 
 // Whether exiftool puts the map, signed, within 0.0001 degrees of the lookup's figures.
@@ -217,10 +218,7 @@ void TestMapSave::save()
         QCOMPARE(picture.size(), QSize(321, 201) * m_panel->devicePixelRatioF());
         QVERIFY(test::showsQuadrants(picture));
         // The format and quality, as a reader of its own finds them.
-        QProcess identify;
-        identify.start(u"identify"_s, {u"-format"_s, u"%m %Q"_s, path});
-        QVERIFY(identify.waitForFinished());
-        QCOMPARE(identify.readAllStandardOutput().left(saved.endsWith(u".jpg"_s) ? 8 : 3),
+        QCOMPARE(test::output(u"identify"_s, {u"-format"_s, u"%m %Q"_s, path}).left(saved.endsWith(u".jpg"_s) ? 8 : 3),
                  saved.endsWith(u".jpg"_s) ? QByteArray("JPEG 90") : QByteArray("BMP"));
     }
     if (typed.size() > 3) {

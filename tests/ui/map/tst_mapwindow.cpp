@@ -200,10 +200,7 @@ void TestMapWindow::mapFromTheMainWindow()
     const QString folder = cancelled ? chosen : stored;
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{map.at(2)});
     // The saved map names the service that placed it, as exiftool reads it.
-    QProcess exiftool;
-    exiftool.start(u"exiftool"_s, {u"-s3"_s, u"-XMP:Source"_s, folder + map.at(2)});
-    QVERIFY(exiftool.waitForFinished());
-    QCOMPARE(exiftool.readAllStandardOutput().trimmed(),
+    QCOMPARE(test::output(u"exiftool"_s, {u"-s3"_s, u"-XMP:Source"_s, folder + map.at(2)}).trimmed(),
              (m_service->base() + (nominatim ? u"search"_s : u""_s)).toUtf8());
     QCOMPARE(main.boxes().size(), 2);
     QCOMPARE(main.boxes().constLast().text, u"Map saved as "_s + folder + map.at(2));
