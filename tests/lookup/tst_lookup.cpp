@@ -511,15 +511,17 @@ void TestLookup::overTheWire_data()
     row("307: the form is sent again", moved(307, "/kept", "/kept"), kFound.arg(u"mapY.asp?phone=3125550142"_s),
         {kPhoneRequest, u"POST /kept"_s, u"POST /mapY.asp?phone=3125550142"_s}, 2);
     row("a redirect to another scheme is not followed", moved(302, "/never", "ftp://127.0.0.1/never"), kHeld, first, 1);
-    QStringList loop{kPhoneRequest};
-    for (int i = 0; i < 10; ++i)
-        loop << (i % 2 == 0 ? u"GET /loop"_s : u"GET /pool"_s);
+    // Each to a new address, so that a request Qt sends again is told apart.
+    QStringList chain{kPhoneRequest};
+    for (int i = 1; i <= 10; ++i)
+        chain << u"GET /%1"_s.arg(i);
     row(
-        "a redirect loop ends after ten",
+        "a redirect chain ends after ten",
         [](RawConnection &c) {
-            c.send(responseHead(302, c.target() == "/loop" ? "Location: /pool\r\n\r\n" : "Location: /loop\r\n\r\n"));
+            const int next = c.target().starts_with("/lookups/") ? 1 : std::stoi(c.target().substr(1)) + 1;
+            c.send(responseHead(302, "Location: /" + std::to_string(next) + "\r\n\r\n"));
         },
-        kHeld, loop, 1);
+        kHeld, chain, 1);
 }
 
 void TestLookup::overTheWire()
@@ -542,13 +544,13 @@ void TestLookup::overTheWire()
     QCOMPARE(clock.pauses, QList<std::chrono::milliseconds>(pauses, 1500ms));
     if (!server)
         return;
-    // Qt sends a request once more when its connection closes before the
-    // answer begins, so the server may see it twice in a row.
+    // Qt sends a request once more when it takes its connection for closed
+    // before the answer began, on another connection, so the server may see
+    // it again, even after later ones: each is counted once.
     QStringList seen;
-    for (const std::string &request : server->requests()) {
-        if (seen.isEmpty() || seen.back() != QString::fromStdString(request))
-            seen << QString::fromStdString(request);
-    }
+    for (const std::string &request : server->requests())
+        seen << QString::fromStdString(request);
+    seen.removeDuplicates();
     QVERIFY2(seen == requests, qPrintable(u"the server saw: "_s + seen.join(u", "_s)));
     // Every POST an empty form.
     for (const std::string &head : server->heads()) {
