@@ -205,6 +205,7 @@ void TestLookupTool::programOptions_data()
     QTest::addColumn<QByteArray>("err"); // contained; none when empty
     const QByteArray version = "corvale " + QByteArray(corvale::kVersion) + '\n';
     QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << QByteArray("Usage: ") << QByteArray();
+    QTest::newRow("-h") << QStringList{u"-h"_s} << 0 << QByteArray("--version") << QByteArray();
     QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << version << QByteArray();
     QTest::newRow("after an option every Qt program takes")
         << QStringList{u"-platform"_s, u"xcb"_s, u"--version"_s} << 0 << version << QByteArray();
