@@ -404,7 +404,7 @@ void TestLookup::parserGuard_data()
         "<select name=s><option value=1>a<option hidden>b</select>c<template><p>t</template>",
         "<option>a<option hidden>b</option></optgroup>c<span hidden><p>t</span>");
     row("SVG and MathML lose their tags, up to their end or a tag that ends them in a browser",
-        "<table><svg><select><desc>c<select><tr><math><td>a</td></math></svg><td>d<svg/><math><mi><p>e",
+        "<table><svg><html a=1><select><desc>c<select><tr><math><td>a</td></math></svg><td>d<svg/><math><mi><p>e",
         "<table>ca<td>d<p>e");
     row("<![CDATA[ is a comment up to the first >, in SVG too", "<![CDATA[<b>x<b>]]><svg><![CDATA[<b>]]></svg><b>y",
         "<![CDATA[<b>x]]><![CDATA[<b>]]>y");
